@@ -1,0 +1,33 @@
+# Sourced by the scripts that run Windows programs: the project's own Wine prefix (never ~/.wine), quiet Wine,
+# and an X display (a private Xvfb when there is none).
+TAVRIO_ROOT=${TAVRIO_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+export WINEPREFIX=${TAVRIO_WINEPREFIX:-$TAVRIO_ROOT/build/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+
+tavrio_ensure_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+  local n=${TAVRIO_XVFB_DISPLAY:-77}
+  export DISPLAY=":$n"
+  if ! xdpyinfo >/dev/null 2>&1; then
+    (Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &)
+    for _ in $(seq 1 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  fi
+}
+
+tavrio_ensure_prefix() {
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.tavrio-ready" ]; then
+      wineboot -i >/dev/null 2>&1 || true
+      # Wine reports dot files as hidden unless told otherwise; the panel's settings file is ".env".
+      wine reg add 'HKCU\Software\Wine' /v ShowDotFiles /d Y /f >/dev/null 2>&1
+      # A desktop with a taskbar and notification area, shared by every program of the prefix.
+      wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1
+      wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f >/dev/null 2>&1
+      wineserver -w
+      touch "$WINEPREFIX/.tavrio-ready"
+    fi
+  ) 9>"$WINEPREFIX.lock"
+}

@@ -1,0 +1,36 @@
+// STOP, StopBot and Remove Session: ending every running bot and bringing the window to its stopped state.
+#include "app/main_window.h"
+
+namespace tavrio {
+
+void Form1::StopBot() {
+    // Neither command is waited for, and a failure of either is passed over: with no bot running the kill
+    // simply fails in its hidden window.
+    s_.processes.startCommandLine("taskkill /f /im bot.exe", WindowMode::Hidden);
+    s_.processes.startCommandLine(" timeout /t 2", WindowMode::MinimizedWithFocus);
+    deleteIfExists("\\qr.txt");
+    deleteIfExists("\\ws.txt");
+    setText(ControlId::lblStatus, "? BOT offline");
+    setColor(ControlId::lblStatus, kRed);
+}
+
+void Form1::pressStop() {
+    StopBot();
+    setVisible(ControlId::Command3, true);
+    setEnabled(ControlId::cmdStart, true);
+    setEnabled(ControlId::mnustart, true);
+    setText(ControlId::Label4, "");
+    if (SysTray) {
+        SysTray->SetIcon(s_.window, 0);
+        SysTray->TooltipText("Bot offline");
+    }
+    tickCount_ = 1;
+    setTimer(0);
+}
+
+void Form1::removeSession() {
+    s_.files.deleteFile(path("\\session.db"));  // a missing or locked file is passed over
+    s_.clock.sleepMs(1000);
+}
+
+}  // namespace tavrio

@@ -1,0 +1,19 @@
+#include "app/local_url.h"
+
+#include "text/utf8.h"
+
+namespace tavrio {
+
+std::optional<std::string> localBotUrl(const std::string& portText, const std::string& page) {
+    const std::string port = trimSpaces(portText);
+    if (port.empty() || port.size() > 5) return std::nullopt;
+    long value = 0;
+    for (char c : port) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value < 1 || value > 65535) return std::nullopt;
+    return "http://localhost:" + port + page;
+}
+
+}  // namespace tavrio

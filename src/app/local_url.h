@@ -1,0 +1,19 @@
+// Addresses of the bot's HTTP interface. The port comes from a text box the user can edit, so it is checked
+// before anything is sent: the request must never leave this machine.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tavrio {
+
+// "http://localhost:<port><page>" when the port text, blanks trimmed, is a whole number from 1 to 65535.
+std::optional<std::string> localBotUrl(const std::string& portText, const std::string& page);
+
+// WinHTTP's "invalid URL" failure (ERROR_WINHTTP_INVALID_URL as an HRESULT), reported for a port text that
+// is no port, exactly as an unusable address would be.
+constexpr std::int32_t kInvalidUrlError = static_cast<std::int32_t>(0x80072EE5);
+constexpr const char* kInvalidUrlDescription = "The URL is invalid";
+
+}  // namespace tavrio

@@ -1,0 +1,155 @@
+// The window's life: load, close, unload, exit, open, and the routing of clicks and mouse positions.
+#include "app/main_window.h"
+
+#include "settings/env_file.h"
+#include "settings/ini_value.h"
+
+namespace tavrio {
+namespace {
+constexpr const char* kTrayTooltip = "Tavrio Massage System";
+constexpr const char* kKeyToken = "qvx";
+constexpr std::int32_t kHiddenPictureTop = 8500;  // below the client area: the pictures only feed the tray icon
+}  // namespace
+
+Form1::Form1(Services services) : s_(std::move(services)), controls_(designLayout()) {}
+
+Form1::~Form1() = default;
+
+std::string Form1::path(const char* nameWithBackslash) const { return s_.programFolder + nameWithBackslash; }
+
+bool Form1::markerExists(const char* name) const { return s_.files.isPlainFile(path(name)); }
+
+void Form1::deleteIfExists(const char* name) {
+    if (markerExists(name)) s_.files.deleteFile(path(name));
+}
+
+void Form1::load() {
+    SysTray = std::make_unique<clsSysTray>(s_.shell, s_.icons, s_.codec, static_cast<TrayEvents&>(*this));
+    SysTray->Init(s_.window, kTrayTooltip);
+    setText(ControlId::cmdStart, "Start Bot");
+    setText(ControlId::lblStatus, "Status: Stopped");
+    setText(ControlId::txtPhone, "91");
+    setVisible(ControlId::QR1, false);
+
+    // START runs to its end here, before the settings are read; it uses none of them.
+    const std::string autoStart = ReadIniValue(s_.profile, path("\\conf.ini"), "tavriobot", "Autostrat", "0");
+    if (leadingNumber(autoStart) == 1) pressStart();
+
+    LoadEnvFile(path("\\.env"));
+    setText(ControlId::LBCOMP, companyName_);
+    setText(ControlId::lbkey, apiKey_);
+    setText(ControlId::txtPort, serverPort_);
+    setTitle(control(ControlId::lbkey).text == kKeyToken ? "VANTERO" : ".");
+
+    for (ControlId picture : {ControlId::Image1_0, ControlId::Image1_1, ControlId::Image1_2})
+        setPosition(picture, control(picture).left, kHiddenPictureTop);
+    setText(ControlId::Label6, "Version : " + std::to_string(s_.revisionNumber));
+}
+
+void Form1::LoadEnvFile(const std::string& envPath) {
+    if (!s_.files.isPlainFile(envPath)) {
+        s_.messages.show("File not found: " + envPath, MessageIcon::Error);
+        return;
+    }
+    // Only four short lines count; a huge file is not read beyond its head.
+    constexpr std::uint64_t kHeadBytes = 64 * 1024;
+    const std::optional<std::string> head = s_.files.readBytes(envPath, 0, kHeadBytes);
+    if (!head) return;  // locked or unreadable: the fields keep their values
+    EnvSettings settings{serverPort_, apiKey_, companyName_};
+    applyEnvText(s_.codec.ansiToUtf8(*head), settings, s_.codec);
+    serverPort_ = settings.serverPort;
+    apiKey_ = settings.apiKey;
+    companyName_ = settings.companyName;
+}
+
+bool Form1::closeRequest(CloseReason reason) {
+    if (reason != CloseReason::User) return false;
+    // The user's close only hides the window; the bot and the poll timer carry on.
+    s_.window.setWindowVisible(false);
+    return true;
+}
+
+void Form1::unload() { StopBot(); }
+
+void Form1::releaseTray() { SysTray.reset(); }
+
+void Form1::click(ControlId id) {
+    if (!control(id).enabled) return;
+    switch (id) {
+        case ControlId::cmdStart:
+        case ControlId::mnustart: pressStart(); break;
+        case ControlId::Command1:
+        case ControlId::mnuStop: pressStop(); break;
+        case ControlId::Command2: SendTextMessage(); break;
+        case ControlId::Command3: removeSession(); break;
+        case ControlId::mnuOpen: showWindow(); break;
+        case ControlId::exitapp:
+            pressStop();
+            // Remove the icon before the process ends, so no ghost icon is left in the notification area.
+            releaseTray();
+            s_.window.endProgram();
+            break;
+        default: break;
+    }
+}
+
+void Form1::textEdited(ControlId id, std::string text) { mutableControl(id).text = std::move(text); }
+
+void Form1::mouseMove(int button, std::int32_t xTwips) {
+    if (SysTray) SysTray->MouseMove(button, xTwips, s_.window);
+}
+
+void Form1::RightClick() { s_.window.showPopupMenu(); }
+
+void Form1::taskbarCreated() {
+    if (SysTray) SysTray->Readd();
+}
+
+// ---- Control state, mirrored into the real window when it changes
+
+void Form1::publish(ControlId id) { s_.window.applyControl(id, control(id)); }
+
+void Form1::setText(ControlId id, std::string text) {
+    if (control(id).text == text) return;
+    mutableControl(id).text = std::move(text);
+    publish(id);
+}
+
+void Form1::setVisible(ControlId id, bool visible) {
+    if (control(id).visible == visible) return;
+    mutableControl(id).visible = visible;
+    publish(id);
+}
+
+void Form1::setEnabled(ControlId id, bool enabled) {
+    if (control(id).enabled == enabled) return;
+    mutableControl(id).enabled = enabled;
+    publish(id);
+}
+
+void Form1::setColor(ControlId id, std::int32_t color) {
+    if (control(id).textColor == color) return;
+    mutableControl(id).textColor = color;
+    publish(id);
+}
+
+void Form1::setPosition(ControlId id, std::int32_t left, std::int32_t top) {
+    if (control(id).left == left && control(id).top == top) return;
+    mutableControl(id).left = left;
+    mutableControl(id).top = top;
+    publish(id);
+}
+
+void Form1::setTimer(std::uint32_t milliseconds) {
+    timerInterval_ = milliseconds;
+    s_.window.setTimerInterval(milliseconds);
+}
+
+void Form1::setTitle(std::string title) {
+    title_ = std::move(title);
+    s_.window.setTitle(title_);
+}
+
+void Form1::showWindow() { s_.window.setWindowVisible(true); }
+
+}  // namespace tavrio

@@ -1,0 +1,70 @@
+// Send Massage: one message posted to the bot, its answer shown whatever it says.
+#include "app/message_sender.h"
+
+#include <cstdio>
+
+#include "app/local_url.h"
+#include "app/main_window.h"
+#include "text/utf8.h"
+
+namespace tavrio {
+namespace {
+
+void appendJsonString(std::string& out, const std::string& value) {
+    out += '"';
+    for (const char ch : value) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\b': out += "\\b"; break;
+            case '\f': out += "\\f"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                    out += escaped;
+                } else {
+                    out += ch;  // UTF-8 goes on the wire as it is
+                }
+        }
+    }
+    out += '"';
+}
+
+}  // namespace
+
+std::string sendTextBody(const std::string& phone, const std::string& text) {
+    std::string body = "{\"phone\":";
+    appendJsonString(body, phone);
+    body += ",\"text\":";
+    appendJsonString(body, text);
+    body += '}';
+    return body;
+}
+
+void Form1::SendTextMessage() {
+    HttpResult result;
+    if (const std::optional<std::string> url = localBotUrl(control(ControlId::txtPort).text, "/send-text")) {
+        HttpRequest request;
+        request.method = "POST";
+        request.url = *url;
+        request.headers = {{"Content-Type", "application/json"}, {"Authorization", "qvx"}};
+        request.body = sendTextBody(control(ControlId::txtPhone).text, control(ControlId::txtMessage).text);
+        // No time-outs of our own: the client's defaults keep a silent bot from holding the window for ever.
+        result = s_.http.send(request);
+    } else {
+        result.errorNumber = kInvalidUrlError;
+        result.errorDescription = kInvalidUrlDescription;
+    }
+    if (result.ok) {
+        s_.messages.show(result.body, MessageIcon::None);  // the bot's answer, whatever its status
+    } else {
+        s_.messages.show(signedField(result.errorNumber) + "\r\n" + result.errorDescription, MessageIcon::None);
+    }
+}
+
+}  // namespace tavrio

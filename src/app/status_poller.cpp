@@ -1,0 +1,106 @@
+// The once-a-second poller: turns the bot's marker files and its answers into the window's state.
+#include "app/counter_file.h"
+#include "app/local_url.h"
+#include "app/main_window.h"
+#include "text/utf8.h"
+
+namespace tavrio {
+namespace {
+
+std::string withoutBracesAndQuotes(std::string text) {
+    return removeAll(removeAll(removeAll(std::move(text), "{"), "}"), "\"");
+}
+
+class Flag {
+public:
+    explicit Flag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~Flag() { flag_ = false; }
+    Flag(const Flag&) = delete;
+    Flag& operator=(const Flag&) = delete;
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+std::string Form1::botUrl(const std::string& page) const {
+    // An unusable port yields an address that WebRequest refuses before sending anything.
+    return localBotUrl(control(ControlId::txtPort).text, page).value_or("");
+}
+
+void Form1::timerTick() {
+    // The timer keeps falling due while a tick waits for the bot, a message box or its event pass; those
+    // ticks are skipped rather than nested.
+    if (tickRunning_) return;
+    Flag running(tickRunning_);
+
+    RefreshBotState();
+    tickCount_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(tickCount_) + 1u);
+    setText(ControlId::Label1, std::to_string(tickCount_));
+    // A STOP clicked here is seen by the rest of this tick through the count it resets.
+    s_.window.pumpPendingEvents();
+    if (tickCount_ == 2) showWindow();
+    if (tickCount_ % 120 == 0) refreshPhoneLineWithTick();
+    if (tickCount_ % 30 == 0 || tickCount_ == 10) refreshMessageCounter();
+}
+
+void Form1::RefreshBotState() {
+    setText(ControlId::Label2, signedField(tickCount_) + (markerExists("\\start.txt") ? "start.txt" : ""));
+
+    if (markerExists("\\ssreomve.txt")) {
+        pressStop();
+        s_.files.deleteFile(path("\\ssreomve.txt"));
+        s_.clock.sleepMs(5000);
+        pressStart();
+    }
+
+    if (markerExists("\\qr.txt")) {
+        // A file that vanished, is locked or still empty is left for the next tick to try again.
+        if (const std::optional<std::string> code = ReadFileToText(path("\\qr.txt"))) {
+            setText(ControlId::QR1, *code);
+            setVisible(ControlId::QR1, true);
+            setPosition(ControlId::QR1, 0, 0);
+            showWindow();
+            if (SysTray) SysTray->TooltipText("QR Pl. Scan");
+            s_.files.deleteFile(path("\\qr.txt"));
+        }
+    }
+
+    if (markerExists("\\ws.txt")) {
+        setText(ControlId::lblStatus, "BOT READY");
+        setColor(ControlId::lblStatus, kBlue);
+        setVisible(ControlId::QR1, false);
+        deleteIfExists("\\qr.txt");
+        if (markerExists("\\ws.txt")) {
+            setText(ControlId::Label4, withoutBracesAndQuotes(WebRequest(botUrl("/phone"), "N")));
+            setVisible(ControlId::Label2, false);
+            if (SysTray) {
+                SysTray->SetIcon(s_.window, 1);
+                SysTray->TooltipText("Bot Ready online");
+            }
+            setText(ControlId::Label5, "");
+        }
+    } else {
+        setText(ControlId::lblStatus, " Waiting for Session...");
+        setColor(ControlId::lblStatus, kRed);
+    }
+}
+
+void Form1::refreshPhoneLineWithTick() {
+    const std::string answer = WebRequest(botUrl("/phone"), "Y");
+    setText(ControlId::Label4, withoutBracesAndQuotes(answer + "       (" + signedField(tickCount_) + ")"));
+}
+
+void Form1::refreshMessageCounter() {
+    const std::string counterPath = path("\\log\\message-counter.txt");
+    if (!s_.files.isPlainFile(counterPath)) {
+        setText(ControlId::LbNoMass, "No of Massage : 0");
+        return;
+    }
+    const LastLine last = readLastLine(s_.files, counterPath);
+    // Unreadable or empty: the caption stays as it was.
+    if (last.readable && last.hasLine) setText(ControlId::LbNoMass, "No of Massage : " + s_.codec.ansiToUtf8(last.line));
+}
+
+}  // namespace tavrio

@@ -1,0 +1,57 @@
+// The HTTP and whole-file helpers through which the poller reads what the bot offers.
+#include "app/local_url.h"
+#include "app/main_window.h"
+#include "text/utf8.h"
+
+namespace tavrio {
+namespace {
+
+constexpr std::size_t kMaxAnswerBytes = 1 << 20;  // a runaway answer must not freeze the labels or eat memory
+constexpr std::uint64_t kMaxFileBytes = 1 << 20;
+
+// Cuts at `limit` bytes without leaving half a UTF-8 character at the end.
+std::string cutUtf8(std::string text, std::size_t limit) {
+    if (text.size() <= limit) return text;
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    text.resize(end);
+    return text;
+}
+
+bool isLocalBotUrl(const std::string& url) {
+    static const std::string prefix = "http://localhost:";
+    if (url.compare(0, prefix.size(), prefix) != 0) return false;
+    const std::size_t slash = url.find('/', prefix.size());
+    return localBotUrl(url.substr(prefix.size(), slash - prefix.size()), "").has_value();
+}
+
+}  // namespace
+
+std::string Form1::WebRequest(const std::string& URL, const std::string& NOERROR) {
+    HttpResult result;
+    if (isLocalBotUrl(URL)) {
+        HttpRequest request;
+        request.method = "GET";
+        request.url = URL;
+        request.headers = {{"User-Agent", "Mozilla/5.0 (Windows NT 10.0; Win64; x64)"}};
+        request.timeouts = {20000, 20000, 20000, 20000};
+        request.maxBodyBytes = kMaxAnswerBytes;
+        result = s_.http.send(request);
+    } else {
+        result.errorNumber = kInvalidUrlError;
+        result.errorDescription = kInvalidUrlDescription;
+    }
+    if (result.ok) return cutUtf8(std::move(result.body), kMaxAnswerBytes);  // the status is not looked at
+    if (NOERROR == "N") s_.messages.show(signedField(result.errorNumber) + "\r\n" + result.errorDescription, MessageIcon::None);
+    return "";
+}
+
+std::optional<std::string> Form1::ReadFileToText(const std::string& FilePath) {
+    const std::optional<std::uint64_t> size = s_.files.fileSize(FilePath);
+    if (!size || *size == 0) return std::nullopt;  // missing, locked, or nothing to read
+    const std::optional<std::string> bytes = s_.files.readBytes(FilePath, 0, std::min(*size, kMaxFileBytes));
+    if (!bytes || bytes->empty()) return std::nullopt;
+    return s_.codec.ansiToUtf8(*bytes);
+}
+
+}  // namespace tavrio

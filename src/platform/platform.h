@@ -1,0 +1,159 @@
+// The seam between the portable core and the operating system.
+//
+// Everything the panel needs from Windows is one of these interfaces. The core only ever talks to them;
+// `platform/win32/` implements them for real and the unit tests implement them as fakes. No exceptions cross
+// this seam: every operation reports failure in its result.
+//
+// Strings are UTF-8 throughout the core. Conversion to the ANSI code page (files, the tray record) and to UTF-16
+// (the W functions) happens inside the implementations, with the `TextCodec` below where the core needs it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tavrio {
+
+// ---------------------------------------------------------------------------------------------------------------
+// Files. Paths are full Windows paths ("C:\\panel\\qr.txt"), in UTF-8.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // True only for a plain file: folders and files marked hidden or system do not count.
+    virtual bool isPlainFile(const std::string& path) = 0;
+    // Deletes one file; false when it could not (missing, locked, read-only...).
+    virtual bool deleteFile(const std::string& path) = 0;
+    // The file's size in bytes, or nothing when it cannot be opened.
+    virtual std::optional<std::uint64_t> fileSize(const std::string& path) = 0;
+    // Up to `length` raw bytes from `offset`; nothing when the file cannot be opened or read.
+    virtual std::optional<std::string> readBytes(const std::string& path, std::uint64_t offset,
+                                                 std::uint64_t length) = 0;
+};
+
+// Conversions between the core's UTF-8 and the system's ANSI code page.
+class TextCodec {
+public:
+    virtual ~TextCodec() = default;
+    virtual std::string ansiToUtf8(const std::string& ansiBytes) = 0;
+    // Characters that the code page cannot hold become '?', as the system's own conversion does.
+    virtual std::string utf8ToAnsi(const std::string& utf8) = 0;
+    // Upper case as the system converts text (not only ASCII).
+    virtual std::string toUpper(const std::string& utf8) = 0;
+};
+
+// ---------------------------------------------------------------------------------------------------------------
+// Processes.
+enum class WindowMode { Hidden, MinimizedWithFocus };
+
+struct StartResult {
+    bool started = false;
+    std::uint32_t processId = 0;
+    std::uint32_t errorCode = 0;  // the system's error number when not started
+    std::string errorText;        // the system's description of it
+};
+
+class ProcessStarter {
+public:
+    virtual ~ProcessStarter() = default;
+    // Starts exactly the program file `applicationPath` with no arguments, not waited for.
+    virtual StartResult startProgram(const std::string& applicationPath, WindowMode mode) = 0;
+    // Starts a console command line (searched on the system path), not waited for.
+    virtual StartResult startCommandLine(const std::string& commandLine, WindowMode mode) = 0;
+};
+
+// Blocking waits. The fake records them instead of sleeping.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual void sleepMs(std::uint32_t milliseconds) = 0;
+};
+
+// ---------------------------------------------------------------------------------------------------------------
+// Modal message boxes with an OK button and the program's default title.
+enum class MessageIcon { None, Error };
+
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    virtual void show(const std::string& text, MessageIcon icon) = 0;
+};
+
+// ---------------------------------------------------------------------------------------------------------------
+// HTTP on the local machine.
+struct HttpTimeouts {
+    // 0 everywhere means: the client's own defaults.
+    std::int32_t resolveMs = 0, connectMs = 0, sendMs = 0, receiveMs = 0;
+};
+
+struct HttpRequest {
+    std::string method;  // "GET" or "POST"
+    std::string url;     // already checked by the core to point at the loopback
+    std::vector<std::pair<std::string, std::string>> headers;  // in the order they are set
+    std::string body;    // UTF-8 on the wire
+    HttpTimeouts timeouts;
+    std::size_t maxBodyBytes = 1 << 20;  // longer answers are cut here
+};
+
+struct HttpResult {
+    bool ok = false;           // an answer arrived (whatever its status)
+    int status = 0;
+    std::string body;          // decoded to UTF-8
+    std::int32_t errorNumber = 0;   // when !ok: the failure as a signed 32-bit HRESULT
+    std::string errorDescription;  // when !ok: the system's text for it
+};
+
+class HttpClient {
+public:
+    virtual ~HttpClient() = default;
+    virtual HttpResult send(const HttpRequest& request) = 0;
+};
+
+// ---------------------------------------------------------------------------------------------------------------
+// Windows profile (INI) files.
+class ProfileReader {
+public:
+    virtual ~ProfileReader() = default;
+    // GetPrivateProfileStringA: copies at most bufferSize-1 characters; returns what it copied.
+    virtual std::string readString(const std::string& file, const std::string& section, const std::string& key,
+                                   const std::string& defaultValue, std::uint32_t bufferSize) = 0;
+};
+
+// ---------------------------------------------------------------------------------------------------------------
+// The shell's notification area.
+constexpr std::size_t kTrayRecordSize = 488;
+using TrayRecordBytes = std::array<std::uint8_t, kTrayRecordSize>;
+
+enum class TrayMessage : std::uint32_t { Add = 0, Modify = 1, Delete = 2 };
+
+class ShellTray {
+public:
+    virtual ~ShellTray() = default;
+    // Shell_NotifyIconA with the record in its 32-bit ANSI layout; the implementation converts it to the
+    // build's native NOTIFYICONDATAA. The result is not looked at by the caller, but is returned for tests.
+    virtual bool notifyIcon(TrayMessage message, const TrayRecordBytes& record) = 0;
+};
+
+// Building icons from bitmaps with user32/gdi32 (handles are carried as 32-bit values, as USER handles are).
+class IconFactory {
+public:
+    virtual ~IconFactory() = default;
+    // Opaque icon of the bitmap's own size; 0 when none could be built.
+    virtual std::uint32_t iconFromBitmap(std::uint32_t bitmap) = 0;
+    // Icon whose pixels of `color` (0x00BBGGRR) are transparent, from the top-left 32 x 32 pixels; those pixels
+    // turn black in the bitmap itself. 0 when none could be built.
+    virtual std::uint32_t transparentIconFromBitmap(std::uint32_t bitmap, std::uint32_t color) = 0;
+    virtual void destroyIcon(std::uint32_t icon) = 0;
+};
+
+// A picture box whose drawing can be turned into a bitmap.
+class PictureBox {
+public:
+    virtual ~PictureBox() = default;
+    // Keeps what is drawn as the box's persistent picture and returns that bitmap's handle (0 if none).
+    virtual std::uint32_t persistDrawingAsBitmap() = 0;
+};
+
+}  // namespace tavrio

@@ -1,0 +1,35 @@
+// What the core asks of the real window: it mirrors the core's control state into real controls and carries
+// out the few window-wide actions. Input goes the other way, as calls on `tavrio::Form1`.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "app/controls.h"
+
+namespace tavrio {
+
+class WindowHost {
+public:
+    virtual ~WindowHost() = default;
+    // A control's state changed in the core; show it.
+    virtual void applyControl(ControlId id, const ControlState& state) = 0;
+    virtual void setTitle(const std::string& title) = 0;
+    virtual void setWindowVisible(bool visible) = 0;
+    virtual bool isWindowVisible() = 0;
+    // 0 stops the poll timer.
+    virtual void setTimerInterval(std::uint32_t milliseconds) = 0;
+    // Handles every window event that is pending now, once, then returns.
+    virtual void pumpPendingEvents() = 0;
+    // Opens the tray popup menu at the mouse pointer; returns when it has closed (and its choice has run).
+    virtual void showPopupMenu() = 0;
+    // The window handle as the tray record carries it.
+    virtual std::uint32_t windowHandle() = 0;
+    // Handle of the icon held by element `index` of the picture array, if the array has that element.
+    virtual std::optional<std::uint32_t> pictureIcon(int index) = 0;
+    // Ends the process now, without the close request or the unload.
+    virtual void endProgram() = 0;
+};
+
+}  // namespace tavrio

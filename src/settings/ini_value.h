@@ -1,0 +1,18 @@
+// Reading one value of a Windows profile (INI) file, and the numeric reading of the auto-start switch.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace tavrio {
+
+// At most 254 characters of the value; `defaultValue` when the file, section or key is missing.
+std::string ReadIniValue(ProfileReader& profile, const std::string& file, const std::string& section,
+                         const std::string& key, const std::string& defaultValue);
+
+// The text read as a number the way the panel's settings always were: the leading number, blanks ignored,
+// 0 when the text does not start with one ("1", "01" and "1.0" are all 1; "", "yes" and "x1" are 0).
+double leadingNumber(const std::string& text);
+
+}  // namespace tavrio

@@ -1,0 +1,24 @@
+// Small helpers over the core's UTF-8 strings.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavrio {
+
+// Each code point as its own UTF-8 string; a malformed byte stands alone.
+std::vector<std::string> splitCodePoints(std::string_view utf8);
+
+// Every occurrence of `what` removed (case counts).
+std::string removeAll(std::string text, std::string_view what);
+
+// Leading and trailing space characters removed (the space only).
+std::string trimSpaces(std::string_view text);
+
+bool contains(std::string_view text, std::string_view what);
+
+// Signed-field decimal: a blank before a number that is not negative.
+std::string signedField(long long value);
+
+}  // namespace tavrio

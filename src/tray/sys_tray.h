@@ -1,0 +1,61 @@
+// The program's one icon in the notification area: its picture, tooltip and balloon, and the mapping of the
+// icon's mouse notifications (which arrive as mouse moves of the owning window) to events.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/window_host.h"
+#include "tray/tray_record.h"
+
+namespace tavrio {
+
+// Events without parameters, raised synchronously inside `clsSysTray::MouseMove`.
+class TrayEvents {
+public:
+    virtual ~TrayEvents() = default;
+    virtual void LeftClick() {}
+    virtual void RightClick() {}
+    virtual void DoubleClick() {}
+    virtual void BalloonHide() {}
+    virtual void BalloonTimeOut() {}
+    virtual void BalloonClicked() {}
+};
+
+class clsSysTray {
+public:
+    clsSysTray(ShellTray& shell, IconFactory& icons, TextCodec& codec, TrayEvents& events);
+    // Removes the icon.
+    ~clsSysTray();
+    clsSysTray(const clsSysTray&) = delete;
+    clsSysTray& operator=(const clsSysTray&) = delete;
+
+    void DrawIcon(PictureBox& ppic, std::int32_t plngTransparentColor = -1);
+    void Init(WindowHost& pfrm, const std::string& pstrTooltip);
+    void MouseMove(int Button, std::int32_t X, WindowHost& pfrm);
+    // Throws std::out_of_range when the window's picture array has no element `I`; nothing changes then.
+    void SetIcon(WindowHost& pfrm, std::uint8_t I);
+    void ShowBalloonTip(const std::string& pstrMessage, std::int32_t penIcon = 0, const std::string& pstrTitle = "",
+                        std::int32_t plngTimeout = 30000);
+    const std::string& TooltipText() const { return tooltip_; }
+    void TooltipText(const std::string& pstrTooltip);
+
+    // The shell's notification area was re-created: add the icon again with its picture and tooltip.
+    void Readd();
+
+    const TrayRecord& record() const { return record_; }
+
+private:
+    void UpdateIcon();
+    void send(TrayMessage message);
+
+    ShellTray& shell_;
+    IconFactory& icons_;
+    TextCodec& codec_;
+    TrayEvents& events_;
+    TrayRecord record_;
+    std::string tooltip_;
+};
+
+}  // namespace tavrio

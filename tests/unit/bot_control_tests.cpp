@@ -1,0 +1,157 @@
+#include "form_fixture.h"
+
+namespace tavrio {
+namespace {
+
+using testing::FakePlatform;
+using testing::FormTest;
+
+class BotControl : public FormTest {};
+
+TEST_F(BotControl, StartRunsItsStepsInOrder) {
+    load();
+    for (const char* name : {"\\qr.txt", "\\ws.txt", "\\start.txt"}) platform.put(name);
+    platform.clearLog();
+    form->click(ControlId::cmdStart);
+    EXPECT_EQ(platform.log, (std::vector<std::string>{
+                                "command taskkill /f /im bot.exe hidden",
+                                "command  timeout /t 2 minimized",
+                                "delete C:\\panel\\qr.txt",
+                                "delete C:\\panel\\ws.txt",
+                                "delete C:\\panel\\start.txt",
+                                "sleep 1000",
+                                "program C:\\panel\\bot.exe hidden",
+                                "timer 1000",
+                            }));
+}
+
+TEST_F(BotControl, StartLeavesTheRunningState) {
+    load();
+    form->click(ControlId::cmdStart);
+    EXPECT_EQ(platform.timer, 1000u);
+    EXPECT_EQ(text(ControlId::txtPhone), "");
+    EXPECT_EQ(text(ControlId::txtMessage), "");
+    EXPECT_TRUE(c(ControlId::Label2).visible);
+    EXPECT_FALSE(c(ControlId::Command3).visible);
+    EXPECT_FALSE(c(ControlId::cmdStart).enabled);
+    EXPECT_FALSE(c(ControlId::mnustart).enabled);
+    EXPECT_EQ(text(ControlId::Label3), "4242");
+    EXPECT_EQ(form->botTaskId(), 4242);
+    EXPECT_EQ(text(ControlId::lblStatus), "? BOT offline");
+    EXPECT_EQ(c(ControlId::lblStatus).textColor, kRed);
+    EXPECT_EQ(form->tickCount(), 0);
+    // While running, neither START nor the tray's Start does anything.
+    platform.clearLog();
+    form->click(ControlId::cmdStart);
+    form->click(ControlId::mnustart);
+    EXPECT_TRUE(platform.log.empty());
+}
+
+TEST_F(BotControl, StartFileWrittenDuringTheWaitBlocksTheLaunch) {
+    load();
+    platform.onSleep = [this](std::uint32_t) { platform.put("\\start.txt"); };
+    form->click(ControlId::cmdStart);
+    EXPECT_TRUE(platform.logMatching("program").empty());
+    EXPECT_EQ(text(ControlId::Label3), "0");
+    EXPECT_EQ(platform.timer, 1000u) << "the window still runs and polls";
+
+    // Later, with a previous launch, the old id stays on show.
+    form->click(ControlId::Command1);
+    platform.onSleep = nullptr;
+    form->click(ControlId::cmdStart);
+    EXPECT_EQ(text(ControlId::Label3), "4242");
+    form->click(ControlId::Command1);
+    platform.nextProgramStart.processId = 5000;
+    platform.onSleep = [this](std::uint32_t) { platform.put("\\start.txt"); };
+    form->click(ControlId::cmdStart);
+    EXPECT_EQ(text(ControlId::Label3), "4242");
+}
+
+TEST_F(BotControl, MissingBotReportsThePathAndReasonAndStaysStopped) {
+    load();
+    platform.nextProgramStart = {false, 0, 2, "The system cannot find the file specified."};
+    form->click(ControlId::cmdStart);
+    ASSERT_EQ(platform.shown.size(), 1u);
+    EXPECT_EQ(platform.shown[0].first, "Cannot start C:\\panel\\bot.exe\r\nThe system cannot find the file specified.");
+    EXPECT_EQ(platform.shown[0].second, MessageIcon::Error);
+    EXPECT_EQ(platform.timer, 0u);
+    EXPECT_TRUE(c(ControlId::cmdStart).enabled);
+    EXPECT_TRUE(c(ControlId::mnustart).enabled);
+    // Fixed, START works again.
+    platform.nextProgramStart = {true, 77, 0, ""};
+    form->click(ControlId::mnustart);
+    EXPECT_EQ(platform.timer, 1000u);
+    EXPECT_EQ(text(ControlId::Label3), "77");
+}
+
+TEST_F(BotControl, StopRunsItsStepsAndLeavesTheStoppedState) {
+    loadAndStart();
+    platform.put("\\qr.txt");
+    platform.put("\\ws.txt");
+    platform.put("\\start.txt");
+    form->click(ControlId::Command1);
+    EXPECT_EQ(platform.log, (std::vector<std::string>{
+                                "command taskkill /f /im bot.exe hidden",
+                                "command  timeout /t 2 minimized",
+                                "delete C:\\panel\\qr.txt",
+                                "delete C:\\panel\\ws.txt",
+                                "timer 0",
+                            }));
+    EXPECT_TRUE(platform.has("\\start.txt")) << "START deletes it, not STOP";
+    EXPECT_TRUE(c(ControlId::Command3).visible);
+    EXPECT_TRUE(c(ControlId::cmdStart).enabled);
+    EXPECT_TRUE(c(ControlId::mnustart).enabled);
+    EXPECT_EQ(text(ControlId::Label4), "");
+    EXPECT_EQ(text(ControlId::lblStatus), "? BOT offline");
+    EXPECT_EQ(c(ControlId::lblStatus).textColor, kRed);
+    EXPECT_EQ(form->sysTray()->record().hIcon, testing::pictureHandle(0));
+    EXPECT_EQ(form->sysTray()->TooltipText(), "Bot offline");
+    EXPECT_EQ(form->tickCount(), 1);
+    EXPECT_EQ(text(ControlId::Label3), "4242") << "the last id stays";
+}
+
+TEST_F(BotControl, StopWhileStoppedAndTrayStopEndTheSame) {
+    load();
+    form->click(ControlId::Command1);
+    const ControlSet afterFirst = [&] { ControlSet s; for (std::size_t i = 0; i < kControlCount; ++i) s[i] = form->control(static_cast<ControlId>(i)); return s; }();
+    platform.clearLog();
+    form->click(ControlId::mnuStop);
+    EXPECT_EQ(platform.logMatching("command").size(), 2u) << "every step runs again";
+    for (std::size_t i = 0; i < kControlCount; ++i) {
+        EXPECT_EQ(form->control(static_cast<ControlId>(i)).text, afterFirst[i].text);
+        EXPECT_EQ(form->control(static_cast<ControlId>(i)).visible, afterFirst[i].visible);
+        EXPECT_EQ(form->control(static_cast<ControlId>(i)).enabled, afterFirst[i].enabled);
+    }
+    EXPECT_TRUE(c(ControlId::Command1).enabled);
+    EXPECT_TRUE(c(ControlId::mnuStop).enabled);
+}
+
+TEST_F(BotControl, UndeletableMarkersNeverStopStartOrStop) {
+    load();
+    for (const char* name : {"\\qr.txt", "\\ws.txt"}) {
+        platform.put(name);
+        platform.undeletable.insert(FakePlatform::at(name));
+    }
+    form->click(ControlId::cmdStart);
+    EXPECT_EQ(platform.timer, 1000u);
+    form->click(ControlId::Command1);
+    EXPECT_EQ(platform.timer, 0u);
+    EXPECT_TRUE(platform.shown.empty());
+}
+
+TEST_F(BotControl, RemoveSessionDeletesAlwaysAndWaitsASecond) {
+    load();
+    form->click(ControlId::Command1);  // shows the button
+    for (bool present : {true, false}) {
+        if (present) platform.put("\\session.db");
+        platform.clearLog();
+        form->click(ControlId::Command3);
+        EXPECT_EQ(platform.log, (std::vector<std::string>{"delete C:\\panel\\session.db", "sleep 1000"}));
+        EXPECT_FALSE(platform.has("\\session.db"));
+        EXPECT_TRUE(platform.shown.empty());
+        EXPECT_TRUE(c(ControlId::Command3).visible);
+    }
+}
+
+}  // namespace
+}  // namespace tavrio

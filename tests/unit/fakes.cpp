@@ -1,0 +1,143 @@
+#include "fakes.h"
+
+#include <cctype>
+
+namespace tavrio::testing {
+
+Services FakePlatform::services(int revision) {
+    return Services{*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, kFolder, revision};
+}
+
+std::vector<std::string> FakePlatform::logMatching(const std::string& prefix) const {
+    std::vector<std::string> out;
+    for (const auto& line : log)
+        if (line.rfind(prefix, 0) == 0) out.push_back(line);
+    return out;
+}
+
+bool FakePlatform::isPlainFile(const std::string& path) { return files.count(path) && !hidden.count(path); }
+
+bool FakePlatform::deleteFile(const std::string& path) {
+    log.push_back("delete " + path);
+    if (undeletable.count(path) || !files.count(path)) return false;
+    files.erase(path);
+    return true;
+}
+
+std::optional<std::uint64_t> FakePlatform::fileSize(const std::string& path) {
+    if (!files.count(path) || locked.count(path)) return std::nullopt;
+    return files[path].size();
+}
+
+std::optional<std::string> FakePlatform::readBytes(const std::string& path, std::uint64_t offset,
+                                                   std::uint64_t length) {
+    if (!files.count(path) || locked.count(path)) return std::nullopt;
+    const std::string& content = files[path];
+    if (offset > content.size()) return std::string();
+    std::string out = content.substr(offset, length);
+    bytesRead += out.size();
+    return out;
+}
+
+std::string FakePlatform::utf8ToAnsi(const std::string& text) {
+    // A single-byte code page: anything outside ASCII becomes '?'.
+    return static_cast<unsigned char>(text[0]) < 0x80 ? text : "?";
+}
+
+std::string FakePlatform::toUpper(const std::string& text) {
+    std::string out = text;
+    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+StartResult FakePlatform::startProgram(const std::string& applicationPath, WindowMode mode) {
+    log.push_back("program " + applicationPath + (mode == WindowMode::Hidden ? " hidden" : " minimized"));
+    return nextProgramStart;
+}
+
+StartResult FakePlatform::startCommandLine(const std::string& commandLine, WindowMode mode) {
+    log.push_back("command " + commandLine + (mode == WindowMode::Hidden ? " hidden" : " minimized"));
+    return {true, 1, 0, ""};
+}
+
+void FakePlatform::sleepMs(std::uint32_t ms) {
+    log.push_back("sleep " + std::to_string(ms));
+    if (onSleep) onSleep(ms);
+}
+
+void FakePlatform::show(const std::string& text, MessageIcon icon) {
+    log.push_back("message " + text);
+    shown.emplace_back(text, icon);
+}
+
+HttpResult FakePlatform::send(const HttpRequest& request) {
+    log.push_back("http " + request.method + " " + request.url);
+    requests.push_back(request);
+    if (answers.empty()) return defaultAnswer;
+    HttpResult result = answers.front();
+    answers.pop_front();
+    return result;
+}
+
+std::string FakePlatform::readString(const std::string& file, const std::string& section, const std::string& key,
+                                     const std::string& defaultValue, std::uint32_t bufferSize) {
+    log.push_back("profile " + file + " " + section + " " + key);
+    auto it = profile.find(file + "|" + section + "|" + key);
+    const std::string value = it == profile.end() ? defaultValue : it->second;
+    return value.substr(0, bufferSize - 1);
+}
+
+bool FakePlatform::notifyIcon(TrayMessage message, const TrayRecordBytes& record) {
+    trayCalls.emplace_back(message, record);
+    return true;
+}
+
+std::uint32_t FakePlatform::iconFromBitmap(std::uint32_t bitmap) {
+    log.push_back("icon-from-bitmap " + std::to_string(bitmap));
+    return bitmap == 0 ? 0 : builtIcon;
+}
+
+std::uint32_t FakePlatform::transparentIconFromBitmap(std::uint32_t bitmap, std::uint32_t color) {
+    log.push_back("transparent-icon " + std::to_string(bitmap) + " " + std::to_string(color));
+    return bitmap == 0 ? 0 : builtIcon;
+}
+
+void FakePlatform::destroyIcon(std::uint32_t icon) { log.push_back("destroy-icon " + std::to_string(icon)); }
+
+void FakePlatform::applyControl(ControlId, const ControlState&) {}
+
+void FakePlatform::setWindowVisible(bool v) {
+    log.push_back(v ? "show-window" : "hide-window");
+    visible = v;
+}
+
+void FakePlatform::setTimerInterval(std::uint32_t ms) {
+    log.push_back("timer " + std::to_string(ms));
+    timer = ms;
+}
+
+void FakePlatform::pumpPendingEvents() {
+    log.push_back("pump");
+    if (onPump) onPump();
+}
+
+void FakePlatform::showPopupMenu() {
+    log.push_back("popup");
+    if (onPopup) onPopup();
+}
+
+std::optional<std::uint32_t> FakePlatform::pictureIcon(int index) {
+    if (index < 0 || index >= pictureCount) return std::nullopt;
+    return pictureHandle(index);
+}
+
+std::uint32_t read32(const TrayRecordBytes& record, std::size_t offset) {
+    return record[offset] | (record[offset + 1] << 8) | (record[offset + 2] << 16) |
+           (static_cast<std::uint32_t>(record[offset + 3]) << 24);
+}
+
+std::string readField(const TrayRecordBytes& record, std::size_t offset, std::size_t width) {
+    return std::string(reinterpret_cast<const char*>(record.data() + offset), width);
+}
+
+}  // namespace tavrio::testing

@@ -1,0 +1,106 @@
+// One fake of every platform service, recording what the core asks for in a single ordered log.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "platform/platform.h"
+#include "platform/window_host.h"
+
+namespace tavrio::testing {
+
+class FakePlatform : public FileSystem, public TextCodec, public ProcessStarter, public Clock, public MessageBoxes,
+                     public HttpClient, public ProfileReader, public ShellTray, public IconFactory, public WindowHost {
+public:
+    static constexpr const char* kFolder = "C:\\panel";
+    static std::string at(const std::string& name) { return std::string(kFolder) + name; }
+
+    Services services(int revision = 32);
+
+    // Everything asked, in order: "sleep 1000", "delete C:\panel\qr.txt", "command taskkill /f /im bot.exe hidden"...
+    std::vector<std::string> log;
+    std::vector<std::string> logMatching(const std::string& prefix) const;
+    void clearLog() { log.clear(); }
+
+    // ---- Files, by full path
+    std::map<std::string, std::string> files;
+    std::set<std::string> hidden, locked, undeletable;
+    void put(const std::string& name, const std::string& content = "") { files[at(name)] = content; }
+    bool has(const std::string& name) const { return files.count(at(name)) != 0; }
+    std::uint64_t bytesRead = 0;
+
+    bool isPlainFile(const std::string& path) override;
+    bool deleteFile(const std::string& path) override;
+    std::optional<std::uint64_t> fileSize(const std::string& path) override;
+    std::optional<std::string> readBytes(const std::string& path, std::uint64_t offset, std::uint64_t length) override;
+
+    // ---- Text: ANSI is taken as UTF-8; upper case is ASCII only
+    std::string ansiToUtf8(const std::string& bytes) override { return bytes; }
+    std::string utf8ToAnsi(const std::string& text) override;
+    std::string toUpper(const std::string& text) override;
+
+    // ---- Processes
+    StartResult nextProgramStart{true, 4242, 0, ""};
+    StartResult startProgram(const std::string& applicationPath, WindowMode mode) override;
+    StartResult startCommandLine(const std::string& commandLine, WindowMode mode) override;
+
+    // ---- Waits: run `onSleep` (a bot writing files meanwhile, say) instead of sleeping
+    std::function<void(std::uint32_t)> onSleep;
+    void sleepMs(std::uint32_t ms) override;
+
+    // ---- Message boxes
+    std::vector<std::pair<std::string, MessageIcon>> shown;
+    void show(const std::string& text, MessageIcon icon) override;
+
+    // ---- HTTP: scripted answers, the default when the script is empty
+    std::vector<HttpRequest> requests;
+    std::deque<HttpResult> answers;
+    HttpResult defaultAnswer{true, 200, "", 0, ""};
+    HttpResult send(const HttpRequest& request) override;
+    static HttpResult answer(const std::string& body, int status = 200) { return {true, status, body, 0, ""}; }
+    static HttpResult refused() { return {false, 0, "", -2147012867, "A connection with the server could not be established"}; }
+
+    // ---- Profile files: key "file|section|key"
+    std::map<std::string, std::string> profile;
+    std::string readString(const std::string& file, const std::string& section, const std::string& key,
+                           const std::string& defaultValue, std::uint32_t bufferSize) override;
+
+    // ---- Shell
+    std::vector<std::pair<TrayMessage, TrayRecordBytes>> trayCalls;
+    bool notifyIcon(TrayMessage message, const TrayRecordBytes& record) override;
+    std::uint32_t iconFromBitmap(std::uint32_t bitmap) override;
+    std::uint32_t transparentIconFromBitmap(std::uint32_t bitmap, std::uint32_t color) override;
+    void destroyIcon(std::uint32_t icon) override;
+    std::uint32_t builtIcon = 0x5000;
+
+    // ---- Window
+    bool visible = false;
+    std::string title;
+    std::uint32_t timer = 0;
+    int pictureCount = 3;
+    std::function<void()> onPump;      // events that arrive during a tick's event pass
+    std::function<void()> onPopup;     // the user's choice in the popup menu
+    void applyControl(ControlId id, const ControlState& state) override;
+    void setTitle(const std::string& t) override { title = t; }
+    void setWindowVisible(bool v) override;
+    bool isWindowVisible() override { return visible; }
+    void setTimerInterval(std::uint32_t ms) override;
+    void pumpPendingEvents() override;
+    void showPopupMenu() override;
+    std::uint32_t windowHandle() override { return 0x10A2; }
+    std::optional<std::uint32_t> pictureIcon(int index) override;
+    void endProgram() override { log.push_back("end-program"); }
+};
+
+// The icon handle the fake window holds for picture `index`.
+constexpr std::uint32_t pictureHandle(int index) { return 0x7000 + static_cast<std::uint32_t>(index); }
+
+std::uint32_t read32(const TrayRecordBytes& record, std::size_t offset);
+std::string readField(const TrayRecordBytes& record, std::size_t offset, std::size_t width);
+
+}  // namespace tavrio::testing

@@ -1,0 +1,285 @@
+#include <random>
+
+#include "app/counter_file.h"
+#include "app/local_url.h"
+#include "form_fixture.h"
+
+namespace tavrio {
+namespace {
+
+using testing::FakePlatform;
+using testing::FormTest;
+
+class Poller : public FormTest {
+protected:
+    void ticks(int n) {
+        for (int i = 0; i < n; ++i) form->timerTick();
+    }
+    int counterReadsIn(int firstTick, int lastTick) {
+        int reads = 0;
+        for (int t = firstTick; t <= lastTick; ++t) {
+            platform.put("\\log\\message-counter.txt", std::to_string(t) + "\r\n");
+            form->timerTick();
+            if (text(ControlId::LbNoMass) == "No of Massage : " + std::to_string(t)) ++reads;
+        }
+        return reads;
+    }
+};
+
+TEST_F(Poller, FirstTicksCountShowAndWait) {
+    loadAndStart();
+    form->timerTick();
+    EXPECT_EQ(text(ControlId::Label2), " 0");
+    EXPECT_EQ(text(ControlId::Label1), "1");
+    EXPECT_EQ(text(ControlId::lblStatus), " Waiting for Session...");
+    EXPECT_EQ(c(ControlId::lblStatus).textColor, kRed);
+    EXPECT_FALSE(platform.visible);
+    platform.put("\\start.txt");
+    form->timerTick();
+    EXPECT_EQ(text(ControlId::Label2), " 1start.txt");
+    EXPECT_TRUE(platform.visible) << "the window comes into view at tick 2";
+    platform.visible = false;
+    ticks(3);
+    EXPECT_FALSE(platform.visible);
+}
+
+TEST_F(Poller, CounterIsReadAtTenAndEveryThirtiethTick) {
+    loadAndStart();
+    ticks(9);
+    EXPECT_EQ(counterReadsIn(10, 10), 1);
+    EXPECT_EQ(counterReadsIn(11, 29), 0);
+    EXPECT_EQ(counterReadsIn(30, 30), 1);
+    EXPECT_EQ(counterReadsIn(31, 59), 0);  // not at 20, 40 or 50
+    EXPECT_EQ(counterReadsIn(60, 90), 2);
+    platform.files.erase(FakePlatform::at("\\log\\message-counter.txt"));
+    ticks(30);
+    EXPECT_EQ(text(ControlId::LbNoMass), "No of Massage : 0");
+}
+
+TEST_F(Poller, QrCodeIsShownOnceAndItsFileDeleted) {
+    loadAndStart();
+    platform.put("\\qr.txt", "2@pairing,text\r\n");
+    form->timerTick();
+    EXPECT_EQ(text(ControlId::QR1), "2@pairing,text\r\n") << "the content, line break included";
+    EXPECT_TRUE(c(ControlId::QR1).visible);
+    EXPECT_EQ(c(ControlId::QR1).left, 0);
+    EXPECT_EQ(c(ControlId::QR1).top, 0);
+    EXPECT_TRUE(platform.visible);
+    EXPECT_EQ(form->sysTray()->TooltipText(), "QR Pl. Scan");
+    EXPECT_FALSE(platform.has("\\qr.txt"));
+    ticks(3);
+    EXPECT_TRUE(c(ControlId::QR1).visible) << "later ticks leave the code on show";
+}
+
+TEST_F(Poller, UnreadableQrFileIsLeftForTheNextTick) {
+    loadAndStart();
+    platform.put("\\qr.txt", "");
+    form->timerTick();
+    EXPECT_TRUE(platform.has("\\qr.txt"));
+    EXPECT_FALSE(c(ControlId::QR1).visible);
+    EXPECT_EQ(form->sysTray()->TooltipText(), "Tavrio Massage System");
+    platform.put("\\qr.txt", "code");
+    platform.locked.insert(FakePlatform::at("\\qr.txt"));
+    form->timerTick();
+    EXPECT_TRUE(platform.has("\\qr.txt"));
+    platform.locked.clear();
+    form->timerTick();
+    EXPECT_EQ(text(ControlId::QR1), "code");
+    EXPECT_FALSE(platform.has("\\qr.txt"));
+}
+
+TEST_F(Poller, ReadyStateShowsThePhoneWithoutBracesOrQuotes) {
+    loadAndStart();
+    platform.put("\\qr.txt", "code");
+    platform.put("\\ws.txt");
+    platform.defaultAnswer = FakePlatform::answer(R"({"phone":"919876543210","name":"Demo"})");
+    form->timerTick();
+    EXPECT_EQ(text(ControlId::lblStatus), "BOT READY");
+    EXPECT_EQ(c(ControlId::lblStatus).textColor, kBlue);
+    EXPECT_FALSE(c(ControlId::QR1).visible) << "shown and hidden again in the same tick";
+    EXPECT_EQ(text(ControlId::Label4), "phone:919876543210,name:Demo");
+    EXPECT_FALSE(c(ControlId::Label2).visible);
+    EXPECT_EQ(form->sysTray()->record().hIcon, testing::pictureHandle(1));
+    EXPECT_EQ(form->sysTray()->TooltipText(), "Bot Ready online");
+    EXPECT_EQ(text(ControlId::Label5), "");
+    ASSERT_EQ(platform.requests.size(), 1u);
+    const HttpRequest& r = platform.requests[0];
+    EXPECT_EQ(r.method, "GET");
+    EXPECT_EQ(r.url, "http://localhost:3033/phone");
+    EXPECT_EQ(r.headers, (std::vector<std::pair<std::string, std::string>>{
+                             {"User-Agent", "Mozilla/5.0 (Windows NT 10.0; Win64; x64)"}}));
+    EXPECT_EQ(r.timeouts.resolveMs, 20000);
+    EXPECT_EQ(r.timeouts.receiveMs, 20000);
+    ticks(2);
+    EXPECT_EQ(platform.requests.size(), 3u) << "asked once a second while ready";
+}
+
+TEST_F(Poller, BotThatStopsAnsweringShowsTheFailureEveryTick) {
+    loadAndStart();
+    platform.put("\\ws.txt");
+    platform.defaultAnswer = FakePlatform::refused();
+    ticks(2);
+    ASSERT_EQ(platform.shown.size(), 2u);
+    EXPECT_EQ(platform.shown[0].first, "-2147012867\r\nA connection with the server could not be established");
+    EXPECT_EQ(platform.shown[0].second, MessageIcon::None);
+    EXPECT_EQ(text(ControlId::Label4), "");
+    EXPECT_EQ(form->sysTray()->TooltipText(), "Bot Ready online") << "the ready step goes on";
+}
+
+TEST_F(Poller, EveryHundredTwentiethTickAddsTheTickNumberSilently) {
+    loadAndStart();
+    ticks(119);
+    platform.answers = {FakePlatform::answer("abc")};
+    form->timerTick();
+    EXPECT_EQ(text(ControlId::Label4), "abc       ( 120)");
+    ticks(119);
+    platform.answers = {FakePlatform::refused()};
+    form->timerTick();
+    EXPECT_EQ(text(ControlId::Label4), "       ( 240)");
+    EXPECT_TRUE(platform.shown.empty());
+}
+
+TEST_F(Poller, RestartRequestStopsWaitsAndStartsInTheSameTick) {
+    loadAndStart();
+    ticks(5);
+    platform.put("\\ssreomve.txt");
+    platform.put("\\ws.txt");
+    platform.clearLog();
+    form->timerTick();
+    const std::vector<std::string> expected{
+        "command taskkill /f /im bot.exe hidden", "command  timeout /t 2 minimized", "delete C:\\panel\\ws.txt",
+        "timer 0", "delete C:\\panel\\ssreomve.txt", "sleep 5000",
+        "command taskkill /f /im bot.exe hidden", "command  timeout /t 2 minimized", "sleep 1000",
+        "program C:\\panel\\bot.exe hidden", "timer 1000", "pump"};
+    EXPECT_EQ(platform.log, expected);
+    EXPECT_EQ(form->tickCount(), 1);
+    EXPECT_EQ(text(ControlId::lblStatus), " Waiting for Session...");
+    form->timerTick();
+    EXPECT_TRUE(platform.visible) << "the next tick makes the window visible again";
+}
+
+TEST_F(Poller, StopDuringTheEventPassEndsTheTickQuietly) {
+    loadAndStart();
+    ticks(29);
+    platform.visible = false;
+    platform.put("\\log\\message-counter.txt", "5\r\n");
+    platform.onPump = [this] { form->click(ControlId::Command1); platform.onPump = nullptr; };
+    form->timerTick();  // tick 30
+    EXPECT_EQ(form->tickCount(), 1);
+    EXPECT_EQ(text(ControlId::LbNoMass), "No of Massage : 0") << "the counter is not read again";
+    EXPECT_FALSE(platform.visible);
+    EXPECT_EQ(platform.timer, 0u);
+}
+
+TEST_F(Poller, TickThatFallsDueDuringATickIsSkipped) {
+    loadAndStart();
+    int nested = 0;
+    platform.onPump = [&] { ++nested; form->timerTick(); };
+    form->timerTick();
+    EXPECT_EQ(nested, 1);
+    EXPECT_EQ(form->tickCount(), 1) << "the nested tick did not count";
+}
+
+TEST_F(Poller, EditedPortIsReadAtEachRequestAndMustBeAPort) {
+    loadAndStart();
+    platform.put("\\ws.txt");
+    form->textEdited(ControlId::txtPort, " 4000 ");
+    form->timerTick();
+    EXPECT_EQ(platform.requests.back().url, "http://localhost:4000/phone");
+
+    for (const std::string bad : {"80@example.com", "0", "65536", "", "12a", "-1", "999999"}) {
+        platform.requests.clear();
+        platform.shown.clear();
+        form->textEdited(ControlId::txtPort, bad);
+        form->timerTick();
+        EXPECT_TRUE(platform.requests.empty()) << bad;
+        ASSERT_EQ(platform.shown.size(), 1u) << bad;
+        EXPECT_EQ(platform.shown[0].first, "-2147012891\r\nThe URL is invalid");
+    }
+    form->textEdited(ControlId::txtPort, "65535");
+    form->timerTick();
+    EXPECT_EQ(platform.requests.back().url, "http://localhost:65535/phone");
+}
+
+TEST_F(Poller, HugeAnswerIsCutAtOneMebibyte) {
+    loadAndStart();
+    platform.put("\\ws.txt");
+    platform.defaultAnswer = FakePlatform::answer(std::string(3 << 20, 'x'));
+    form->timerTick();
+    EXPECT_EQ(text(ControlId::Label4).size(), 1u << 20);
+    EXPECT_EQ(platform.requests.back().maxBodyBytes, 1u << 20);
+}
+
+TEST_F(Poller, WebRequestFlagOnlyExactCapitalNShowsTheBox) {
+    load();
+    platform.defaultAnswer = FakePlatform::refused();
+    for (const std::string flag : {"Y", "n", "", "NO"}) EXPECT_EQ(form->WebRequest("http://localhost:3033/phone", flag), "");
+    EXPECT_TRUE(platform.shown.empty());
+    EXPECT_EQ(form->WebRequest("http://localhost:3033/phone"), "");
+    EXPECT_EQ(platform.shown.size(), 1u);
+    platform.defaultAnswer = FakePlatform::answer("x", 404);
+    EXPECT_EQ(form->WebRequest("http://localhost:3033/phone", "N"), "x") << "the body whatever the status";
+}
+
+// ---- The counter file's last line
+
+TEST(CounterFile, LinesEndAtCrOrCrLfAndALoneLfStays) {
+    EXPECT_EQ(lastLineOf("5\r\n7\r\n").line, "7");
+    EXPECT_EQ(lastLineOf("5\r\n7\r\n\r\n").line, "");
+    EXPECT_EQ(lastLineOf("5\r7").line, "7");
+    EXPECT_EQ(lastLineOf("5\n7\n").line, "5\n7\n");
+    EXPECT_EQ(lastLineOf("5\r\n\n7").line, "\n7");
+    EXPECT_EQ(lastLineOf("7").line, "7");
+    EXPECT_FALSE(lastLineOf("").hasLine);
+}
+
+// Reference: a line reader that goes through the file from its start.
+std::string lastLineReadFromTheStart(const std::string& s) {
+    std::string line, last;
+    bool any = false;
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t cr = s.find('\r', i);
+        if (cr == std::string::npos) { last = s.substr(i); any = true; break; }
+        last = s.substr(i, cr - i);
+        any = true;
+        i = cr + 1;
+        if (i < s.size() && s[i] == '\n') ++i;
+    }
+    return any ? last : "<none>";
+}
+
+TEST(CounterFile, ReadingFromTheEndAgreesWithReadingTheWholeFile) {
+    std::mt19937 random(7);
+    const char alphabet[] = {'\r', '\n', '1', '2', 'x'};
+    FakePlatform files;
+    for (int round = 0; round < 3000; ++round) {
+        std::string content(random() % 40, ' ');
+        for (char& ch : content) ch = alphabet[random() % 5];
+        files.files["f"] = content;
+        const LastLine last = readLastLine(files, "f", 1 + random() % 8);
+        ASSERT_TRUE(last.readable);
+        EXPECT_EQ(last.hasLine ? last.line : "<none>", lastLineReadFromTheStart(content)) << round;
+    }
+}
+
+TEST(CounterFile, BigFileIsReadOnlyAtItsEnd) {
+    FakePlatform files;
+    std::string content;
+    for (int i = 1; i <= 2'000'000; ++i) content += std::to_string(i) + "\r\n";
+    files.files["big"] = content;
+    const LastLine last = readLastLine(files, "big");
+    EXPECT_EQ(last.line, "2000000");
+    EXPECT_LT(files.bytesRead, 10'000u);
+    files.locked.insert("big");
+    EXPECT_FALSE(readLastLine(files, "big").readable);
+}
+
+TEST(LocalUrl, OnlyAWholePortNumberMakesAnAddress) {
+    EXPECT_EQ(localBotUrl("  3033 ", "/send-text"), "http://localhost:3033/send-text");
+    EXPECT_EQ(localBotUrl("1", "/phone"), "http://localhost:1/phone");
+    for (const std::string bad : {"0", "65536", "3033/x", "3033 1", "", "  ", "+80", "3033\t"})
+        EXPECT_FALSE(localBotUrl(bad, "/phone")) << bad;
+}
+
+}  // namespace
+}  // namespace tavrio

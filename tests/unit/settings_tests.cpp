@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include "fakes.h"
+#include "settings/env_file.h"
+#include "settings/ini_value.h"
+
+namespace tavrio {
+namespace {
+
+EnvSettings parse(const std::string& text, EnvSettings start = {}) {
+    testing::FakePlatform codec;
+    applyEnvText(text, start, codec);
+    return start;
+}
+
+TEST(EnvFile, ReadsTheThreeKeysFromLfLines) {
+    const EnvSettings s = parse("PORT=3033\nTAVRIO_API_KEY=qvx\nCOMPNEYNAME=demo shop\n");
+    EXPECT_EQ(s.serverPort, "3033");
+    EXPECT_EQ(s.apiKey, "qvx");
+    EXPECT_EQ(s.companyName, "DEMO SHOP");
+}
+
+TEST(EnvFile, BlanksAroundTheEqualsSignStopTheRemoval) {
+    EXPECT_EQ(parse("PORT = 3033\n").serverPort, "PORT = 3033");
+    EXPECT_EQ(parse("   PORT=3033   \n").serverPort, "3033");
+}
+
+TEST(EnvFile, AnyLineHoldingPortSetsThePortAndTheLastOneWins) {
+    EXPECT_EQ(parse("COMPNEYNAME=AIRPORT TAXI\n").serverPort, "COMPNEYNAME=AIRPORT TAXI");
+    EXPECT_EQ(parse("COMPNEYNAME=AIRPORT TAXI\nPORT=4000\n").serverPort, "4000");
+    // Every occurrence of the key text goes, also inside the value.
+    EXPECT_EQ(parse("TAVRIO_API_KEY=aTAVRIO_API_KEY=b\n").apiKey, "ab");
+}
+
+TEST(EnvFile, CapitalsFollowTheLineRules) {
+    // Line 2 reads the port in capitals; lines 3 and 4 read the key in capitals.
+    EXPECT_EQ(parse("x\nPORT=ab\n").serverPort, "AB");
+    EXPECT_EQ(parse("PORT=ab\n").serverPort, "ab");
+    EXPECT_EQ(parse("TAVRIO_API_KEY=qvx\n").apiKey, "qvx");
+    EXPECT_EQ(parse("x\nTAVRIO_API_KEY=qvx\n").apiKey, "qvx");
+    EXPECT_EQ(parse("x\ny\nTAVRIO_API_KEY=qvx\n").apiKey, "QVX");
+    EXPECT_EQ(parse("x\ny\nz\nTAVRIO_API_KEY=qvx\n").apiKey, "QVX");
+}
+
+TEST(EnvFile, LowerCaseCompanyKeyCountsOnlyOnLineFour) {
+    EXPECT_EQ(parse("a\nb\nc\ncompneyname=shop\n").companyName, "SHOP");
+    EXPECT_EQ(parse("compneyname=shop\n").companyName, "");
+    EXPECT_EQ(parse("a\nb\ncompneyname=shop\n").companyName, "");
+}
+
+TEST(EnvFile, OnlyTheFirstFourLinesCount) {
+    const EnvSettings s = parse("a\nb\nc\nd\nPORT=1\nTAVRIO_API_KEY=k\n");
+    EXPECT_EQ(s.serverPort, "");
+    EXPECT_EQ(s.apiKey, "");
+}
+
+TEST(EnvFile, CrLfLineEndsGiveAllLines) {
+    const EnvSettings s = parse("PORT=3033\r\nTAVRIO_API_KEY=qvx\r\nCOMPNEYNAME=shop\r\n");
+    EXPECT_EQ(s.serverPort, "3033");
+    EXPECT_EQ(s.apiKey, "qvx");
+    EXPECT_EQ(s.companyName, "SHOP");
+}
+
+TEST(EnvFile, ShortEmptyAndOddFilesNeverFail) {
+    EXPECT_EQ(parse("PORT=1").serverPort, "1");                 // one line, no final LF
+    EXPECT_EQ(parse("").serverPort, "");
+    EXPECT_EQ(parse("   ", {"keep", "", ""}).serverPort, "keep");
+    EXPECT_EQ(parse("", {"keep", "", ""}).serverPort, "keep");
+    EXPECT_EQ(parse("PORT=1\rTAVRIO_API_KEY=x\n").apiKey, "");    // the text ends at a lone CR
+    EXPECT_EQ(parse(std::string("PORT=\0\xff\x01", 8)).serverPort, std::string("\0\xff\x01", 3));
+    EXPECT_EQ(parse(std::string(100000, 'x') + "\nPORT=9").serverPort, "9");
+}
+
+TEST(IniValue, AskesForTheValueWithA255CharacterBuffer) {
+    testing::FakePlatform platform;
+    platform.profile["C:\\panel\\conf.ini|tavriobot|Autostrat"] = std::string(400, '7');
+    EXPECT_EQ(ReadIniValue(platform, "C:\\panel\\conf.ini", "tavriobot", "Autostrat", "0").size(), 254u);
+    EXPECT_EQ(ReadIniValue(platform, "C:\\panel\\none.ini", "tavriobot", "Autostrat", "0"), "0");
+}
+
+TEST(IniValue, LeadingNumberReadsLikeTheSettingsAlwaysDid) {
+    EXPECT_EQ(leadingNumber("1"), 1);
+    EXPECT_EQ(leadingNumber("01"), 1);
+    EXPECT_EQ(leadingNumber("1.0"), 1);
+    EXPECT_EQ(leadingNumber(" 1 "), 1);
+    EXPECT_EQ(leadingNumber("1abc"), 1);
+    EXPECT_EQ(leadingNumber("2"), 2);
+    EXPECT_EQ(leadingNumber(""), 0);
+    EXPECT_EQ(leadingNumber("yes"), 0);
+    EXPECT_EQ(leadingNumber("."), 0);
+    EXPECT_EQ(leadingNumber("-1"), -1);
+}
+
+}  // namespace
+}  // namespace tavrio
