@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Every test: the host unit tests (core, QR encoder, simulator logic), then the Windows build's tests under
+# Wine (the end-to-end suite drives the real TavrioPanel.exe with the bot simulator as bot.exe).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=${TAVRIO_JOBS:-2}
+
+echo "== host build and unit tests"
+cmake --preset host >/dev/null
+cmake --build --preset host -j"$jobs"
+ctest --preset host -j"$jobs"
+
+echo "== Windows build and its tests under Wine"
+source scripts/wine-env.sh
+tavrio_ensure_display
+tavrio_ensure_prefix
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j"$jobs"
+ctest --preset windows

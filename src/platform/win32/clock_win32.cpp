@@ -1,0 +1,10 @@
+#include "platform/win32/clock_win32.h"
+
+#include "platform/win32/win32.h"
+
+namespace tavrio::win32 {
+
+// Blocks the window's thread on purpose: no window events are handled during the wait.
+void ClockWin32::sleepMs(std::uint32_t milliseconds) { Sleep(milliseconds); }
+
+}  // namespace tavrio::win32

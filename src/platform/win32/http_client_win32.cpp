@@ -1,0 +1,216 @@
+#include "platform/win32/http_client_win32.h"
+
+#include <winhttp.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <memory>
+#include <type_traits>
+
+#include "platform/win32/wide_text.h"
+
+namespace tavrio::win32 {
+namespace {
+
+struct InternetCloser {
+    void operator()(HINTERNET handle) const {
+        if (handle != nullptr) WinHttpCloseHandle(handle);
+    }
+};
+using UniqueInternet = std::unique_ptr<std::remove_pointer_t<HINTERNET>, InternetCloser>;
+
+// WinHTTP's own defaults for the four phases, for a request that sets only some of them.
+constexpr int kDefaultResolveMs = 0, kDefaultConnectMs = 60000, kDefaultSendMs = 30000, kDefaultReceiveMs = 30000;
+
+HttpResult failure(DWORD error) {
+    // Wine passes a socket's time-out through as the Winsock error; Windows reports its own.
+    constexpr DWORD kWinsockTimedOut = 10060;
+    if (error == kWinsockTimedOut) error = ERROR_WINHTTP_TIMEOUT;
+    HttpResult result;
+    result.errorNumber = static_cast<std::int32_t>(HRESULT_FROM_WIN32(error));
+    // WinHTTP's texts live in its own module, not in the system's message table.
+    result.errorDescription = systemMessage(error, GetModuleHandleW(L"winhttp.dll"));
+    if (result.errorDescription.empty()) {
+        result.errorDescription = "The HTTP request failed (WinHTTP error " + std::to_string(error) + ").";
+    }
+    return result;
+}
+
+HttpResult lastFailure() { return failure(GetLastError()); }
+
+std::string lower(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+std::string trimmed(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '"' || c == '\''; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    return std::string(text);
+}
+
+// The digits after `prefix` in `name`, or 0.
+UINT numberAfter(const std::string& name, std::string_view prefix) {
+    if (name.compare(0, prefix.size(), prefix) != 0 || name.size() == prefix.size()) return 0;
+    const std::string digits = name.substr(prefix.size());
+    if (!std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c) != 0; })) return 0;
+    if (digits.size() > 5) return 0;
+    return static_cast<UINT>(std::strtoul(digits.c_str(), nullptr, 10));
+}
+
+UINT codePageOfCharset(const std::string& name) {
+    struct Known {
+        const char* name;
+        UINT codePage;
+    };
+    static constexpr Known kKnown[] = {
+        {"utf-8", CP_UTF8},       {"utf8", CP_UTF8},          {"us-ascii", 20127},     {"ascii", 20127},
+        {"latin1", 28591},        {"iso-8859-1", 28591},      {"koi8-r", 20866},       {"koi8-u", 21866},
+        {"shift_jis", 932},       {"shift-jis", 932},         {"euc-jp", 20932},       {"gb2312", 936},
+        {"gbk", 936},             {"gb18030", 54936},         {"big5", 950},           {"euc-kr", 949},
+        {"ks_c_5601-1987", 949},  {"utf-16", 1200},           {"utf-16le", 1200},      {"utf-16be", 1201},
+    };
+    for (const Known& known : kKnown) {
+        if (name == known.name) return known.codePage;
+    }
+    if (UINT n = numberAfter(name, "windows-"); n >= 1250 && n <= 1258) return n;
+    if (UINT n = numberAfter(name, "iso-8859-"); n >= 2 && n <= 15) return 28590 + n;
+    if (UINT n = numberAfter(name, "cp"); n != 0) return n;
+    return 0;
+}
+
+std::wstring queryString(HINTERNET request, DWORD what) {
+    DWORD bytes = 0;
+    WinHttpQueryHeaders(request, what, WINHTTP_HEADER_NAME_BY_INDEX, WINHTTP_NO_OUTPUT_BUFFER, &bytes,
+                        WINHTTP_NO_HEADER_INDEX);
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || bytes == 0) return {};
+    std::wstring value(bytes / sizeof(wchar_t), L'\0');
+    if (!WinHttpQueryHeaders(request, what, WINHTTP_HEADER_NAME_BY_INDEX, value.data(), &bytes,
+                             WINHTTP_NO_HEADER_INDEX)) {
+        return {};
+    }
+    value.resize(bytes / sizeof(wchar_t));
+    return value;
+}
+
+}  // namespace
+
+UINT codePageOfContentType(std::string_view contentType) {
+    const std::string type = lower(contentType);
+    std::size_t at = type.find("charset=");
+    if (at == std::string::npos) return CP_UTF8;
+    std::string name = type.substr(at + 8);
+    name = trimmed(name.substr(0, name.find(';')));
+    const UINT codePage = codePageOfCharset(name);
+    if (codePage == 0 || codePage == CP_UTF8 || codePage == 1200 || codePage == 1201) {
+        return codePage == 0 ? CP_UTF8 : codePage;
+    }
+    // A code page name this system cannot convert is treated like an unknown one.
+    return IsValidCodePage(codePage) ? codePage : CP_UTF8;
+}
+
+std::string bodyToUtf8(std::string_view bytes, UINT codePage) {
+    if (codePage == 1200 || codePage == 1201) {
+        std::wstring text(bytes.size() / 2, L'\0');
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const auto first = static_cast<unsigned char>(bytes[2 * i]);
+            const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+            text[i] = static_cast<wchar_t>(codePage == 1200 ? first | (second << 8) : (first << 8) | second);
+        }
+        return narrow(text);
+    }
+    // Also for UTF-8: decoding and encoding again replaces malformed bytes, so the core only ever sees UTF-8.
+    return narrow(decode(bytes, codePage));
+}
+
+HttpResult HttpClientWin32::send(const HttpRequest& request) {
+    const std::wstring url = widen(request.url);
+    URL_COMPONENTS parts{};
+    parts.dwStructSize = sizeof parts;
+    // -1: point into `url` instead of copying.
+    parts.dwSchemeLength = parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength =
+        static_cast<DWORD>(-1);
+    if (url.empty() || !WinHttpCrackUrl(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) {
+        return lastFailure();
+    }
+    const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
+    std::wstring path(parts.lpszUrlPath, parts.dwUrlPathLength);
+    path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    if (path.empty()) path = L"/";
+
+    // No agent of the session's own: the only User-Agent sent is the one the request names. The bot is on this
+    // machine, so no proxy is ever asked.
+    UniqueInternet session(WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                                       WINHTTP_NO_PROXY_BYPASS, 0));
+    if (!session) return lastFailure();
+    UniqueInternet connection(WinHttpConnect(session.get(), host.c_str(), parts.nPort, 0));
+    if (!connection) return lastFailure();
+    const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
+    UniqueInternet http(WinHttpOpenRequest(connection.get(), widen(request.method).c_str(), path.c_str(), nullptr,
+                                           WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, secure));
+    if (!http) return lastFailure();
+
+    const HttpTimeouts& t = request.timeouts;
+    if (t.resolveMs != 0 || t.connectMs != 0 || t.sendMs != 0 || t.receiveMs != 0) {
+        const auto orDefault = [](std::int32_t value, int fallback) { return value != 0 ? value : fallback; };
+        if (!WinHttpSetTimeouts(http.get(), orDefault(t.resolveMs, kDefaultResolveMs),
+                                orDefault(t.connectMs, kDefaultConnectMs), orDefault(t.sendMs, kDefaultSendMs),
+                                orDefault(t.receiveMs, kDefaultReceiveMs))) {
+            return lastFailure();
+        }
+        // The receive time-out covers each read, not the wait for the answer's headers, which has an option
+        // of its own (without it a bot that accepts and never answers holds the window for ever under Wine).
+        if (t.receiveMs != 0) {
+            DWORD headersMs = static_cast<DWORD>(t.receiveMs);
+            if (!WinHttpSetOption(http.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headersMs,
+                                  sizeof headersMs)) {
+                return lastFailure();
+            }
+        }
+    }
+
+    for (const auto& [name, value] : request.headers) {
+        const std::wstring line = widen(name) + L": " + widen(value);
+        // Setting a header twice keeps the last value, as a request object's SetRequestHeader does.
+        if (!WinHttpAddRequestHeaders(http.get(), line.c_str(), static_cast<DWORD>(-1),
+                                      WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE)) {
+            return lastFailure();
+        }
+    }
+
+    const DWORD bodySize = static_cast<DWORD>(request.body.size());
+    void* body = bodySize != 0 ? const_cast<char*>(request.body.data()) : WINHTTP_NO_REQUEST_DATA;
+    if (!WinHttpSendRequest(http.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, body, bodySize, bodySize, 0) ||
+        !WinHttpReceiveResponse(http.get(), nullptr)) {
+        return lastFailure();
+    }
+
+    HttpResult result;
+    DWORD status = 0;
+    DWORD statusSize = sizeof status;
+    if (!WinHttpQueryHeaders(http.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                             WINHTTP_HEADER_NAME_BY_INDEX, &status, &statusSize, WINHTTP_NO_HEADER_INDEX)) {
+        return lastFailure();
+    }
+    result.status = static_cast<int>(status);
+
+    std::string bytes;
+    char buffer[16384];
+    while (bytes.size() < request.maxBodyBytes) {
+        const DWORD wanted = static_cast<DWORD>(std::min(sizeof buffer, request.maxBodyBytes - bytes.size()));
+        DWORD read = 0;
+        if (!WinHttpReadData(http.get(), buffer, wanted, &read)) return lastFailure();
+        if (read == 0) break;
+        bytes.append(buffer, read);
+    }
+
+    result.body = bodyToUtf8(bytes, codePageOfContentType(narrow(queryString(http.get(), WINHTTP_QUERY_CONTENT_TYPE))));
+    result.ok = true;
+    return result;
+}
+
+}  // namespace tavrio::win32

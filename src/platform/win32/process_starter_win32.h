@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/platform.h"
+
+namespace tavrio::win32 {
+
+class ProcessStarterWin32 final : public ProcessStarter {
+public:
+    StartResult startProgram(const std::string& applicationPath, WindowMode mode) override;
+    StartResult startCommandLine(const std::string& commandLine, WindowMode mode) override;
+};
+
+}  // namespace tavrio::win32

@@ -1,0 +1,49 @@
+#include "platform/win32/shell_tray_win32.h"
+
+#include <cstring>
+
+namespace tavrio::win32 {
+namespace {
+
+std::uint32_t read32(const TrayRecordBytes& record, std::size_t offset) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = (value << 8) | record[offset + static_cast<std::size_t>(i)];
+    return value;
+}
+
+template <std::size_t N>
+void copyText(char (&field)[N], const TrayRecordBytes& record, std::size_t offset) {
+    static_assert(N > 0);
+    std::memcpy(field, record.data() + offset, N);
+    // A text that fills its field carries no NUL in the record; the shell must still find an end.
+    field[N - 1] = '\0';
+}
+
+}  // namespace
+
+NOTIFYICONDATAA nativeTrayRecord(const TrayRecordBytes& record) {
+    NOTIFYICONDATAA data{};
+    static_assert(sizeof data.szTip == 128 && sizeof data.szInfo == 256 && sizeof data.szInfoTitle == 64);
+    // The shell reads cbSize to know which layout it was given; the native one is the larger, 64-bit one.
+    data.cbSize = sizeof data;
+    data.hWnd = fromHandle32<HWND>(read32(record, 4));
+    data.uID = read32(record, 8);
+    data.uFlags = read32(record, 12);
+    data.uCallbackMessage = read32(record, 16);
+    data.hIcon = fromHandle32<HICON>(read32(record, 20));
+    copyText(data.szTip, record, 24);
+    data.dwState = read32(record, 152);
+    data.dwStateMask = read32(record, 156);
+    copyText(data.szInfo, record, 160);
+    data.uTimeout = read32(record, 416);
+    copyText(data.szInfoTitle, record, 420);
+    data.dwInfoFlags = read32(record, 484);
+    return data;
+}
+
+bool ShellTrayWin32::notifyIcon(TrayMessage message, const TrayRecordBytes& record) {
+    NOTIFYICONDATAA data = nativeTrayRecord(record);
+    return Shell_NotifyIconA(static_cast<DWORD>(message), &data) != FALSE;
+}
+
+}  // namespace tavrio::win32

@@ -1,0 +1,12 @@
+#include "platform/win32/single_instance.h"
+
+namespace tavrio::win32 {
+
+// Per session, as one user's notification area can hold only one panel; the name is the program's, not its
+// folder's, so a copy started from another folder ends too.
+SingleInstance::SingleInstance()
+    : mutex_(ownHandle(CreateMutexW(nullptr, FALSE, L"Local\\TavrioPanel.SingleInstance"))) {
+    first_ = mutex_ != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
+}
+
+}  // namespace tavrio::win32

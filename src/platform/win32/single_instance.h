@@ -1,0 +1,20 @@
+// Detects a copy of the panel that is already running in this session.
+#pragma once
+
+#include "platform/win32/win32.h"
+
+namespace tavrio::win32 {
+
+class SingleInstance {
+public:
+    // Claims the program's named mutex; it stays claimed for the object's life.
+    SingleInstance();
+    // False when another copy holds the mutex (or holding it was impossible): this copy must end at once.
+    bool isFirst() const { return first_; }
+
+private:
+    UniqueHandle mutex_;
+    bool first_ = false;
+};
+
+}  // namespace tavrio::win32

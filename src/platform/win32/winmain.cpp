@@ -1,0 +1,50 @@
+// TavrioPanel.exe: the program entry. One copy per session; it loads its window hidden and lives in the tray.
+#include "app/main_window.h"
+#include "platform/win32/clock_win32.h"
+#include "platform/win32/file_system_win32.h"
+#include "platform/win32/http_client_win32.h"
+#include "platform/win32/icon_factory_win32.h"
+#include "platform/win32/message_boxes_win32.h"
+#include "platform/win32/panel_window.h"
+#include "platform/win32/process_starter_win32.h"
+#include "platform/win32/profile_reader_win32.h"
+#include "platform/win32/program_info.h"
+#include "platform/win32/shell_tray_win32.h"
+#include "platform/win32/single_instance.h"
+#include "platform/win32/text_codec_win32.h"
+#include "platform/win32/win32.h"
+
+#include <commctrl.h>
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    using namespace tavrio;
+    using namespace tavrio::win32;
+
+    // A second copy ends before it makes any window or icon, and says nothing.
+    SingleInstance single;
+    if (!single.isFirst()) return 0;
+
+    INITCOMMONCONTROLSEX commonControls{sizeof commonControls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&commonControls);
+
+    // The window and its controls exist before the load, which already shows texts and may press START.
+    PanelWindow window(instance);
+    if (!window.create()) return 1;
+
+    FileSystemWin32 files;
+    TextCodecWin32 codec;
+    ProcessStarterWin32 processes;
+    ClockWin32 clock;
+    MessageBoxesWin32 messages(window);
+    HttpClientWin32 http;
+    IconFactoryWin32 icons;
+    ProfileReaderWin32 profile(codec);
+    ShellTrayWin32 shell;
+    Form1 form(Services{files, codec, processes, clock, messages, http, icons, profile, shell, window,
+                        programFolder(), revisionNumber()});
+    if (!window.attach(form)) return 1;
+
+    form.load();
+    window.showThenHide();
+    return window.runMessageLoop();
+}

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "panel_driver.h"
+#include "platform/qr/qr_encoder.h"
+#include "sim_client.h"
+
+namespace e2e {
+namespace {
+
+class Monitoring : public ::testing::Test {
+protected:
+    void TearDown() override { killAll(L"bot.exe"); }
+};
+
+// The QR control's pixels, as the screen shows them.
+struct Capture {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> pixels;  // 0x00RRGGBB
+    bool dark(int x, int y) const {
+        const std::uint32_t p = pixels[static_cast<std::size_t>(y) * width + x];
+        return ((p >> 16 & 0xFF) + (p >> 8 & 0xFF) + (p & 0xFF)) < 384;
+    }
+};
+
+Capture capture(HWND control) {
+    // Straight from the screen, as the user sees it.
+    Capture shot;
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    shot.width = rect.right - rect.left;
+    shot.height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, shot.width, shot.height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, shot.width, shot.height, screen, rect.left, rect.top, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = shot.width;
+    info.bmiHeader.biHeight = -shot.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    shot.pixels.resize(static_cast<std::size_t>(shot.width) * shot.height);
+    GetDIBits(memory, bitmap, 0, shot.height, shot.pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return shot;
+}
+
+// Reads the symbol off the picture, module by module, sampling each module's centre.
+std::vector<std::uint8_t> sampleModules(const Capture& shot, int size) {
+    int left = shot.width, top = shot.height, right = -1, bottom = -1;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x)
+            if (shot.dark(x, y)) {
+                left = std::min(left, x), right = std::max(right, x);
+                top = std::min(top, y), bottom = std::max(bottom, y);
+            }
+    std::vector<std::uint8_t> modules;
+    if (right < 0) return modules;
+    const double module = (right - left + 1) / static_cast<double>(size);
+    for (int my = 0; my < size; ++my)
+        for (int mx = 0; mx < size; ++mx)
+            modules.push_back(shot.dark(left + static_cast<int>((mx + 0.5) * module),
+                                        top + static_cast<int>((my + 0.5) * module)));
+    return modules;
+}
+
+TEST_F(Monitoring, TheWholeRoadFromStartToReadyAndARestart) {
+    ProgramFolder folder("road");
+    folder.writeAutoStart(true);
+    Panel panel(folder);
+    ASSERT_TRUE(panel.start());
+    ASSERT_NE(panel.window(), nullptr);
+
+    // The bot's pairing text is shown as a QR code at the window's top-left corner.
+    ASSERT_TRUE(waitFor([&] { return panel.windowVisible() && panel.visible(Control::QR1); }, std::chrono::seconds(30)));
+    EXPECT_TRUE(waitFor([&] { return panel.text(Control::lblStatus) == " Waiting for Session..."; }));
+    const std::string pairing = jsonMember(simRequest(folder.port(), "GET", "/sim/state").body, "pairing");
+    ASSERT_FALSE(pairing.empty());
+    ASSERT_TRUE(waitFor([&] { return !folder.exists("qr.txt"); })) << "the panel deletes the file once shown";
+    RECT qr{};
+    GetWindowRect(panel.control(Control::QR1), &qr);
+    POINT origin{0, 0};
+    ClientToScreen(panel.window(), &origin);
+    EXPECT_EQ(qr.left, origin.x);
+    EXPECT_EQ(qr.top, origin.y);
+    const auto expected = tavrio::qr::encode(pairing, tavrio::qr::Ecc::M, false);
+    ASSERT_TRUE(expected.has_value());
+    Sleep(300);  // the control repaints after its text changed
+    const Capture shot = capture(panel.control(Control::QR1));
+    EXPECT_EQ(sampleModules(shot, expected->size), expected->modules) << "the picture is the code of the pairing text";
+
+    // Linked: ready, the code hidden, the phone without braces or quotes.
+    ASSERT_TRUE(simRequest(folder.port(), "POST", "/sim/link").ok);
+    ASSERT_TRUE(waitFor([&] { return panel.text(Control::lblStatus) == "BOT READY"; }));
+    EXPECT_FALSE(panel.visible(Control::QR1));
+    EXPECT_FALSE(panel.visible(Control::Label2));
+    ASSERT_TRUE(waitFor([&] { return panel.text(Control::Label4).find("919876543210") != std::string::npos; }));
+    const std::string phoneLine = panel.text(Control::Label4);
+    EXPECT_EQ(phoneLine.find_first_of("{}\""), std::string::npos) << phoneLine;
+
+    // The bot asks for a restart: a new bot, back to ready with the saved link.
+    const std::string firstBot = panel.text(Control::Label3);
+    ASSERT_TRUE(simRequest(folder.port(), "POST", "/sim/restart").ok);
+    ASSERT_TRUE(waitFor([&] { return panel.text(Control::Label3) != firstBot; }, std::chrono::seconds(30)));
+    EXPECT_FALSE(folder.exists("ssreomve.txt"));
+    EXPECT_FALSE(panel.enabled(Control::cmdStart)) << "running again";
+    ASSERT_TRUE(waitFor([&] { return panel.text(Control::lblStatus) == "BOT READY"; }, std::chrono::seconds(30)));
+    EXPECT_EQ(countProcesses(L"bot.exe"), 1);
+
+    // A message sent through the bot shows in the counter at its next refresh (tick 10 or 30).
+    const SimAnswer sent = simRequest(folder.port(), "POST", "/send-text", R"({"phone":"911","text":"hi"})", "qvx");
+    ASSERT_EQ(sent.status, 200) << sent.body;
+    EXPECT_TRUE(waitFor([&] { return panel.text(Control::LbNoMass) == "No of Massage : 1"; }, std::chrono::seconds(40)))
+        << panel.text(Control::LbNoMass);
+}
+
+TEST_F(Monitoring, ABotThatStopsAnsweringWhileReadyShowsTheFailure) {
+    ProgramFolder folder("silent-bot");
+    folder.write("session.db", "linked");
+    folder.writeAutoStart(true);
+    Panel panel(folder);
+    ASSERT_TRUE(panel.start());
+    ASSERT_NE(panel.window(), nullptr);
+    ASSERT_TRUE(waitFor([&] { return panel.text(Control::lblStatus) == "BOT READY"; }, std::chrono::seconds(30)));
+    // The bot dies but its ready marker stays behind.
+    killAll(L"bot.exe");
+    folder.write("ws.txt", "");
+    const MessageBoxSeen box = panel.answerMessageBox(std::chrono::seconds(30));
+    ASSERT_TRUE(box.found);
+    EXPECT_EQ(box.text.rfind("-2147012867\r\n", 0), 0u) << box.text;
+    EXPECT_FALSE(box.hasErrorIcon);
+    // The user stops the panel at the next box.
+    panel.answerMessageBox(std::chrono::seconds(5));
+    panel.click(Control::Command1);
+    EXPECT_TRUE(waitFor([&] {
+        panel.answerMessageBox(std::chrono::milliseconds(100));
+        return panel.enabled(Control::cmdStart) && !panel.messageBoxOpen();
+    }));
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,77 @@
+// Drives the real panel from outside, the way a user and the shell do: finds its window, reads and clicks its
+// controls, opens the tray menu through the icon's callback message, answers message boxes.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "program_folder.h"
+
+namespace e2e {
+
+// Tab order of the window's controls; the window gives each the id 1000 + its position here.
+enum class Control {
+    cmdStart, txtPhone, txtMessage, lblStatus, Command1, Label1, QR1, Label2, Label3, Label4, Command2, Command3,
+    LbNoMass, txtPort, Label5, LBCOMP, lbkey, Label6,
+};
+
+// Polls `condition` until it holds or `timeout` passes.
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+std::string narrow(const std::wstring& text);
+std::wstring widen(const std::string& text);
+
+// How many processes run the program of this file name (e.g. L"bot.exe"), and the first one's id.
+int countProcesses(const wchar_t* exeName, DWORD* firstId = nullptr);
+void killAll(const wchar_t* exeName);
+
+struct MessageBoxSeen {
+    bool found = false;
+    std::string text;
+    bool hasErrorIcon = false;
+};
+
+class Panel {
+public:
+    explicit Panel(const ProgramFolder& folder) : folder_(folder) {}
+    ~Panel();
+    Panel(const Panel&) = delete;
+    Panel& operator=(const Panel&) = delete;
+
+    bool start();
+    // The main window, once the load has created it.
+    HWND window();
+    bool running() const;
+    bool waitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    DWORD exitCode() const;
+    DWORD processId() const { return process_.dwProcessId; }
+
+    HWND control(Control c);
+    std::string text(Control c);
+    std::string title();
+    bool visible(Control c);
+    bool enabled(Control c);
+    bool windowVisible();
+    void click(Control c);
+    void typeText(Control c, const std::string& text);
+
+    // Right-button press on the tray icon, as the shell reports it; then the n-th menu item (1 = Start ...
+    // 4 = Exit) chosen with the keyboard.
+    bool openTrayMenu();
+    bool chooseTrayMenuItem(int position);
+    void close();  // the user's close
+
+    // A message box of the panel's, waited for, read and answered with OK.
+    MessageBoxSeen answerMessageBox(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    bool messageBoxOpen();
+
+private:
+    const ProgramFolder& folder_;
+    PROCESS_INFORMATION process_{};
+    HWND window_ = nullptr;
+};
+
+}  // namespace e2e

@@ -1,0 +1,36 @@
+// A fresh program folder per test: the panel, the simulator as bot.exe, and the settings files.
+#pragma once
+
+#include <string>
+
+namespace e2e {
+
+struct Artifacts {
+    std::string panelExe, simulatorExe, workRoot;  // Windows paths
+};
+const Artifacts& artifacts();
+void setArtifacts(int argc, char** argv);
+
+class ProgramFolder {
+public:
+    // `name` becomes the folder's name under the work root; any earlier folder of that name is removed.
+    explicit ProgramFolder(const std::string& name, bool withBot = true);
+    const std::string& path() const { return path_; }
+    std::string at(const std::string& relative) const { return path_ + "\\" + relative; }
+
+    void write(const std::string& relative, const std::string& content) const;
+    std::string read(const std::string& relative) const;
+    bool exists(const std::string& relative) const;
+    void remove(const std::string& relative) const;
+
+    void writeEnv(const std::string& content) const { write(".env", content); }
+    void writeAutoStart(bool on) const { write("conf.ini", std::string("[tavriobot]\r\nAutostrat=") + (on ? "1" : "0") + "\r\n"); }
+    // The port the simulator of this folder listens on.
+    int port() const { return port_; }
+
+private:
+    std::string path_;
+    int port_;
+};
+
+}  // namespace e2e

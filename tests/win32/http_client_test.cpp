@@ -1,0 +1,207 @@
+// WinHTTP against a loopback server of the test's own that records the request and plays back one answer.
+#include <gtest/gtest.h>
+
+#include "platform/win32/http_client_win32.h"
+#include "platform/win32/win32.h"
+
+#include <winsock2.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+namespace tavrio::win32 {
+namespace {
+
+class LoopbackServer {
+public:
+    // `answer`: the bytes sent back whole; empty: the server reads the request and never answers.
+    explicit LoopbackServer(std::string answer) : answer_(std::move(answer)) {
+        WSADATA data{};
+        WSAStartup(MAKEWORD(2, 2), &data);
+        listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        int size = sizeof address;
+        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
+        port_ = ntohs(address.sin_port);
+        listen(listener_, 1);
+        thread_ = std::thread([this] { serveOne(); });
+    }
+    ~LoopbackServer() {
+        closesocket(listener_);
+        done_ = true;
+        thread_.join();
+        WSACleanup();
+    }
+    std::string url(const std::string& path) const {
+        return "http://localhost:" + std::to_string(port_) + path;
+    }
+    // The request as it arrived (after the answer has been read, it is complete).
+    std::string request() {
+        thread_.join();
+        thread_ = std::thread([] {});
+        return request_;
+    }
+
+private:
+    void serveOne() {
+        SOCKET client = accept(listener_, nullptr, nullptr);
+        if (client == INVALID_SOCKET) return;
+        char buffer[4096];
+        // Headers, then as many body bytes as Content-Length says.
+        for (;;) {
+            const std::size_t end = request_.find("\r\n\r\n");
+            if (end != std::string::npos) {
+                const std::size_t at = request_.find("Content-Length: ");
+                const std::size_t length = at == std::string::npos ? 0 : std::stoul(request_.substr(at + 16));
+                if (request_.size() >= end + 4 + length) break;
+            }
+            const int got = recv(client, buffer, sizeof buffer, 0);
+            if (got <= 0) break;
+            request_.append(buffer, static_cast<std::size_t>(got));
+        }
+        if (!answer_.empty()) {
+            send(client, answer_.data(), static_cast<int>(answer_.size()), 0);
+        } else {
+            while (!done_) Sleep(20);
+        }
+        shutdown(client, SD_BOTH);
+        closesocket(client);
+    }
+
+    std::string answer_;
+    SOCKET listener_ = INVALID_SOCKET;
+    int port_ = 0;
+    std::string request_;
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+
+std::string answer(const std::string& status, const std::string& contentType, const std::string& body) {
+    std::string text = "HTTP/1.1 " + status + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n";
+    if (!contentType.empty()) text += "Content-Type: " + contentType + "\r\n";
+    return text + "Connection: close\r\n\r\n" + body;
+}
+
+HttpRequest get(const std::string& url) {
+    HttpRequest request;
+    request.method = "GET";
+    request.url = url;
+    return request;
+}
+
+TEST(HttpClientWin32, SendsTheHeadersAndBodyAsGivenAndNoAgentOfItsOwn) {
+    LoopbackServer server(answer("200 OK", "application/json", "{\"ok\":1}"));
+    HttpRequest request;
+    request.method = "POST";
+    request.url = server.url("/send-text");
+    request.headers = {{"Content-Type", "application/json"}, {"Authorization", "qvx"}};
+    request.body = "{\"phone\":\"91\",\"text\":\"gr\xC3\xBC\xC3\x9F\"}";
+    const HttpResult result = HttpClientWin32().send(request);
+
+    ASSERT_TRUE(result.ok) << result.errorDescription;
+    EXPECT_EQ(result.status, 200);
+    EXPECT_EQ(result.body, "{\"ok\":1}");
+    const std::string sent = server.request();
+    EXPECT_EQ(sent.rfind("POST /send-text HTTP/1.1\r\n", 0), 0u) << sent;
+    EXPECT_NE(sent.find("Content-Type: application/json\r\n"), std::string::npos) << sent;
+    EXPECT_LT(sent.find("Content-Type: application/json"), sent.find("Authorization: qvx")) << sent;
+    EXPECT_EQ(sent.find("User-Agent"), std::string::npos) << sent;
+    EXPECT_EQ(sent.substr(sent.find("\r\n\r\n") + 4), request.body);
+}
+
+TEST(HttpClientWin32, TheUserAgentIsTheRequestsOnly) {
+    LoopbackServer server(answer("200 OK", "", "x"));
+    HttpRequest request = get(server.url("/phone"));
+    request.headers = {{"User-Agent", "Mozilla/5.0 (Windows NT 10.0; Win64; x64)"}};
+    request.timeouts = {20000, 20000, 20000, 20000};
+    ASSERT_TRUE(HttpClientWin32().send(request).ok);
+    const std::string sent = server.request();
+    EXPECT_NE(sent.find("User-Agent: Mozilla/5.0 (Windows NT 10.0; Win64; x64)\r\n"), std::string::npos) << sent;
+    EXPECT_EQ(sent.find("User-Agent"), sent.rfind("User-Agent")) << sent;
+}
+
+TEST(HttpClientWin32, AnErrorStatusStillCarriesItsBody) {
+    LoopbackServer server(answer("404 Not Found", "text/plain", "x"));
+    const HttpResult result = HttpClientWin32().send(get(server.url("/phone")));
+    ASSERT_TRUE(result.ok);
+    EXPECT_EQ(result.status, 404);
+    EXPECT_EQ(result.body, "x");
+}
+
+TEST(HttpClientWin32, StopsReadingAtTheLimit) {
+    LoopbackServer server(answer("200 OK", "text/plain", std::string(100000, 'a')));
+    HttpRequest request = get(server.url("/"));
+    request.maxBodyBytes = 1000;
+    const HttpResult result = HttpClientWin32().send(request);
+    ASSERT_TRUE(result.ok);
+    EXPECT_EQ(result.body, std::string(1000, 'a'));
+}
+
+TEST(HttpClientWin32, DecodesTheBodyByItsCharset) {
+    {
+        LoopbackServer server(answer("200 OK", "text/plain; charset=windows-1251", "\xEF\xF0\xE8"));
+        EXPECT_EQ(HttpClientWin32().send(get(server.url("/"))).body, "\xD0\xBF\xD1\x80\xD0\xB8");  // "при"
+    }
+    {
+        LoopbackServer server(answer("200 OK", "text/plain; charset=\"UTF-16LE\"", std::string("h\0i\0", 4)));
+        EXPECT_EQ(HttpClientWin32().send(get(server.url("/"))).body, "hi");
+    }
+    {
+        // Malformed UTF-8 never reaches the core as such.
+        LoopbackServer server(answer("200 OK", "text/plain", "a\xFF" "b"));
+        EXPECT_EQ(HttpClientWin32().send(get(server.url("/"))).body, "a\xEF\xBF\xBD" "b");
+    }
+}
+
+TEST(HttpClientWin32, CharsetNamesMapToCodePages) {
+    EXPECT_EQ(codePageOfContentType("application/json"), static_cast<UINT>(CP_UTF8));
+    EXPECT_EQ(codePageOfContentType("text/html; charset=ISO-8859-1"), 28591u);
+    EXPECT_EQ(codePageOfContentType("text/html;charset=koi8-r;format=x"), 20866u);
+    EXPECT_EQ(codePageOfContentType("text/html; charset=no-such-set"), static_cast<UINT>(CP_UTF8));
+    EXPECT_EQ(codePageOfContentType("text/html; charset=cp99999"), static_cast<UINT>(CP_UTF8));
+}
+
+TEST(HttpClientWin32, ARefusedConnectionIsReportedAsTheSystemsError) {
+    // A port that was free a moment ago, with nobody listening on it.
+    WSADATA data{};
+    WSAStartup(MAKEWORD(2, 2), &data);
+    SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    int size = sizeof address;
+    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
+    closesocket(probe);
+    WSACleanup();
+
+    const HttpResult result =
+        HttpClientWin32().send(get("http://localhost:" + std::to_string(ntohs(address.sin_port)) + "/phone"));
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.errorNumber, -2147012867);  // HRESULT of ERROR_WINHTTP_CANNOT_CONNECT (12029)
+    EXPECT_FALSE(result.errorDescription.empty());
+    EXPECT_NE(result.errorDescription.back(), '\n');
+}
+
+TEST(HttpClientWin32, ARequestTimesOutWhenItsTimeoutsSaySo) {
+    LoopbackServer silent("");
+    HttpRequest request = get(silent.url("/phone"));
+    request.timeouts = {500, 500, 500, 500};
+    const HttpResult result = HttpClientWin32().send(request);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.errorNumber, static_cast<std::int32_t>(HRESULT_FROM_WIN32(12002)));  // ERROR_WINHTTP_TIMEOUT
+}
+
+TEST(HttpClientWin32, AnUnusableAddressFailsBeforeSending) {
+    const HttpResult result = HttpClientWin32().send(get("localhost:3033/phone"));
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.errorNumber, 0);
+    EXPECT_FALSE(result.errorDescription.empty());
+}
+
+}  // namespace
+}  // namespace tavrio::win32

@@ -1,0 +1,229 @@
+// The real window around the real core: the load mirrored into controls, and clicks, typing, timer ticks and
+// the tray's callback routed back in. The shell, processes, waits, boxes and HTTP are recorded instead.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/main_window.h"
+#include "platform/win32/file_system_win32.h"
+#include "platform/win32/icon_factory_win32.h"
+#include "platform/win32/panel_window.h"
+#include "platform/win32/profile_reader_win32.h"
+#include "platform/win32/text_codec_win32.h"
+#include "platform/win32/wide_text.h"
+#include "test_support.h"
+
+namespace tavrio::win32 {
+namespace {
+
+struct Recorder : ProcessStarter, Clock, MessageBoxes, HttpClient, ShellTray {
+    std::vector<std::string> commands;
+    std::vector<std::uint32_t> sleeps;
+    std::vector<std::string> boxes;
+    std::vector<std::pair<TrayMessage, TrayRecordBytes>> tray;
+
+    StartResult startProgram(const std::string& path, WindowMode) override {
+        commands.push_back("program " + path);
+        return {true, 4242, 0, ""};
+    }
+    StartResult startCommandLine(const std::string& line, WindowMode) override {
+        commands.push_back("command " + line);
+        return {true, 1, 0, ""};
+    }
+    void sleepMs(std::uint32_t ms) override { sleeps.push_back(ms); }
+    void show(const std::string& text, MessageIcon) override { boxes.push_back(text); }
+    HttpResult send(const HttpRequest&) override { return {}; }
+    bool notifyIcon(TrayMessage message, const TrayRecordBytes& record) override {
+        tray.emplace_back(message, record);
+        return true;
+    }
+};
+
+std::uint32_t field32(const TrayRecordBytes& record, std::size_t offset) {
+    return record[offset] | (record[offset + 1] << 8) | (record[offset + 2] << 16) |
+           (static_cast<std::uint32_t>(record[offset + 3]) << 24);
+}
+
+class PanelWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder.write(".env", "PORT=3033\r\nTAVRIO_API_KEY=qvx\r\nCOMPNEYNAME=demo shop\r\n");
+        ASSERT_TRUE(window->create());
+        form = std::make_unique<Form1>(Services{files, codec, fake, fake, fake, fake, icons, profile, fake, *window,
+                                                folder.path(), 7});
+        ASSERT_TRUE(window->attach(*form));
+        form->load();
+    }
+    void TearDown() override {
+        form.reset();
+        window.reset();
+        // The destroyed window asked the thread's loop to end; the next test has a loop of its own.
+        MSG quit;
+        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+
+    HWND mainWindow() { return fromHandle32<HWND>(window->windowHandle()); }
+    HWND control(ControlId id) { return GetDlgItem(mainWindow(), commandIdOf(id)); }
+    std::string text(HWND hwnd) {
+        wchar_t buffer[512] = {};
+        GetWindowTextW(hwnd, buffer, 512);
+        return narrow(buffer);
+    }
+    std::string text(ControlId id) { return text(control(id)); }
+    bool visible(ControlId id) { return (GetWindowLongW(control(id), GWL_STYLE) & WS_VISIBLE) != 0; }
+    void press(ControlId id) {
+        SendMessageW(mainWindow(), WM_COMMAND, MAKEWPARAM(commandIdOf(id), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(control(id)));
+    }
+    // Runs the thread's messages until `condition` holds; false after three seconds.
+    bool pumpUntil(const std::function<bool()>& condition) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+            Sleep(10);
+        }
+        return true;
+    }
+
+    testing::TempFolder folder;
+    FileSystemWin32 files;
+    TextCodecWin32 codec;
+    IconFactoryWin32 icons;
+    ProfileReaderWin32 profile{codec};
+    Recorder fake;
+    std::unique_ptr<PanelWindow> window = std::make_unique<PanelWindow>(GetModuleHandleW(nullptr));
+    std::unique_ptr<Form1> form;
+};
+
+TEST_F(PanelWindowTest, TheLoadShowsInTheRealControls) {
+    EXPECT_EQ(text(mainWindow()), "VANTERO");
+    EXPECT_EQ(text(ControlId::cmdStart), "Start Bot");
+    EXPECT_EQ(text(ControlId::lblStatus), "Status: Stopped");
+    EXPECT_EQ(text(ControlId::txtPhone), "91");
+    EXPECT_EQ(text(ControlId::txtPort), "3033");
+    EXPECT_EQ(text(ControlId::lbkey), "qvx");
+    EXPECT_EQ(text(ControlId::Label6), "Version : 7");
+    EXPECT_FALSE(visible(ControlId::QR1));
+    EXPECT_FALSE(visible(ControlId::Command3));
+    EXPECT_TRUE(visible(ControlId::Command2));
+
+    // Twips to pixels at 96 dpi: 15 to one.
+    RECT client{};
+    GetClientRect(mainWindow(), &client);
+    EXPECT_EQ(client.right, 280);
+    EXPECT_EQ(client.bottom, 451);
+    RECT start{};
+    GetWindowRect(control(ControlId::cmdStart), &start);
+    MapWindowPoints(nullptr, mainWindow(), reinterpret_cast<POINT*>(&start), 2);
+    EXPECT_EQ(start.left, 4);
+    EXPECT_EQ(start.top, 4);
+    EXPECT_EQ(start.right - start.left, 69);
+    EXPECT_EQ(start.bottom - start.top, 23);
+    // The status pictures sit below the client area.
+    RECT picture{};
+    GetWindowRect(control(ControlId::Image1_0), &picture);
+    MapWindowPoints(nullptr, mainWindow(), reinterpret_cast<POINT*>(&picture), 2);
+    EXPECT_GT(picture.top, client.bottom);
+}
+
+TEST_F(PanelWindowTest, TheTrayIconGetsTheWindowAndTheFirstStatusPicture) {
+    ASSERT_GE(fake.tray.size(), 2u);
+    EXPECT_EQ(fake.tray[0].first, TrayMessage::Add);
+    EXPECT_EQ(field32(fake.tray[0].second, 4), window->windowHandle());
+    EXPECT_EQ(fake.tray[1].first, TrayMessage::Modify);
+    ASSERT_TRUE(window->pictureIcon(0).has_value());
+    EXPECT_NE(*window->pictureIcon(0), 0u);
+    EXPECT_EQ(field32(fake.tray[1].second, 20), *window->pictureIcon(0));
+    EXPECT_NE(*window->pictureIcon(1), *window->pictureIcon(0));
+    EXPECT_FALSE(window->pictureIcon(3).has_value());
+}
+
+TEST_F(PanelWindowTest, StartMirrorsTheRunningStateAndTheTimerTicks) {
+    press(ControlId::cmdStart);
+    EXPECT_FALSE(IsWindowEnabled(control(ControlId::cmdStart)));
+    EXPECT_EQ(text(ControlId::txtPhone), "");
+    EXPECT_EQ(text(ControlId::Label3), "4242");
+    EXPECT_EQ(fake.commands.back(), "program " + folder.at("bot.exe"));
+
+    // The status line's red comes from the window's colour handling.
+    HDC dc = GetDC(mainWindow());
+    SendMessageW(mainWindow(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                 reinterpret_cast<LPARAM>(control(ControlId::lblStatus)));
+    EXPECT_EQ(GetTextColor(dc), RGB(255, 0, 0));
+    ReleaseDC(mainWindow(), dc);
+
+    folder.write("qr.txt", "2@pairing,text");
+    ASSERT_TRUE(pumpUntil([&] { return text(ControlId::Label1) == "1"; }));
+    EXPECT_EQ(text(ControlId::QR1), "2@pairing,text");
+    EXPECT_TRUE(visible(ControlId::QR1));
+    EXPECT_TRUE(IsWindowVisible(mainWindow()));
+}
+
+TEST_F(PanelWindowTest, TypingReachesTheCoreAndTheCoresTextReplacesIt) {
+    SetWindowTextW(control(ControlId::txtMessage), L"gr\u00FC\u00DF");
+    EXPECT_EQ(form->control(ControlId::txtMessage).text, "gr\xC3\xBC\xC3\x9F");
+    press(ControlId::cmdStart);  // START empties both text boxes
+    EXPECT_EQ(text(ControlId::txtMessage), "");
+    EXPECT_EQ(form->control(ControlId::txtMessage).text, "");
+}
+
+TEST_F(PanelWindowTest, RemoveSessionDeletesTheFileAndWaits) {
+    folder.write("session.db", "s");
+    press(ControlId::Command3);
+    EXPECT_FALSE(files.isPlainFile(folder.at("session.db")));
+    ASSERT_FALSE(fake.sleeps.empty());
+    EXPECT_EQ(fake.sleeps.back(), 1000u);
+}
+
+TEST_F(PanelWindowTest, TheUsersCloseOnlyHides) {
+    window->setWindowVisible(true);
+    SendMessageW(mainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(mainWindow()));
+    EXPECT_FALSE(IsWindowVisible(mainWindow()));
+}
+
+// Chooses "&Open" in the popup menu as soon as it is open.
+void CALLBACK chooseOpen(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (HWND menu = FindWindowW(L"#32768", nullptr); menu != nullptr && IsWindowVisible(menu)) {
+        KillTimer(nullptr, timer);
+        PostMessageW(menu, WM_CHAR, 'o', 0);
+    }
+}
+
+TEST_F(PanelWindowTest, ARightPressOnTheTrayIconOpensTheMenuAndRunsTheChoice) {
+    ASSERT_FALSE(IsWindowVisible(mainWindow()));
+    SetTimer(nullptr, 0, 50, chooseOpen);
+    // The shell's callback: WM_MOUSEMOVE with WM_RBUTTONDOWN where x would be.
+    SendMessageW(mainWindow(), WM_MOUSEMOVE, 1, WM_RBUTTONDOWN);
+    EXPECT_TRUE(IsWindowVisible(mainWindow()));
+}
+
+bool menuSeen = false;
+
+// Closes any popup menu that opens, noting that one did: a wrong menu fails the test instead of hanging it.
+void CALLBACK closeAnyMenu(HWND, UINT, UINT_PTR, DWORD) {
+    if (HWND menu = FindWindowW(L"#32768", nullptr); menu != nullptr && IsWindowVisible(menu)) {
+        menuSeen = true;
+        EndMenu();
+    }
+}
+
+TEST_F(PanelWindowTest, OtherTrayNotificationsAndMouseMovesOpenNoMenu) {
+    menuSeen = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, closeAnyMenu);
+    for (UINT code : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONUP}) {
+        SendMessageW(mainWindow(), WM_MOUSEMOVE, 1, MAKELPARAM(code, 0));
+    }
+    SendMessageW(mainWindow(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(100, 100));
+    KillTimer(nullptr, timer);
+    EXPECT_FALSE(menuSeen);
+}
+
+}  // namespace
+}  // namespace tavrio::win32

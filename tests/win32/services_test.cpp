@@ -1,0 +1,170 @@
+// The small services against the real system: files, text, profile strings, processes, the program's own data.
+#include <gtest/gtest.h>
+
+#include "platform/win32/file_system_win32.h"
+#include "platform/win32/process_starter_win32.h"
+#include "platform/win32/profile_reader_win32.h"
+#include "platform/win32/program_info.h"
+#include "platform/win32/text_codec_win32.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32.h"
+#include "test_support.h"
+
+namespace tavrio::win32 {
+namespace {
+
+using testing::TempFolder;
+
+TEST(FileSystemWin32, OnlyPlainFilesCountAsMarkers) {
+    TempFolder folder;
+    FileSystemWin32 files;
+    folder.write("qr.txt", "x");
+    folder.write("hidden.txt", "x");
+    folder.write("system.txt", "x");
+    SetFileAttributesW(widen(folder.at("hidden.txt")).c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesW(widen(folder.at("system.txt")).c_str(), FILE_ATTRIBUTE_SYSTEM);
+    CreateDirectoryW(widen(folder.at("ws.txt")).c_str(), nullptr);
+
+    EXPECT_TRUE(files.isPlainFile(folder.at("qr.txt")));
+    EXPECT_FALSE(files.isPlainFile(folder.at("hidden.txt")));
+    EXPECT_FALSE(files.isPlainFile(folder.at("system.txt")));
+    EXPECT_FALSE(files.isPlainFile(folder.at("ws.txt")));
+    EXPECT_FALSE(files.isPlainFile(folder.at("missing.txt")));
+}
+
+TEST(FileSystemWin32, ReadsRangesAndNeverPastTheEnd) {
+    TempFolder folder;
+    FileSystemWin32 files;
+    folder.write("counter.txt", std::string("a\r\nb\r\n\0z", 8));
+
+    EXPECT_EQ(files.fileSize(folder.at("counter.txt")), 8u);
+    EXPECT_EQ(files.readBytes(folder.at("counter.txt"), 0, UINT64_MAX), std::string("a\r\nb\r\n\0z", 8));
+    EXPECT_EQ(files.readBytes(folder.at("counter.txt"), 3, 3), "b\r\n");
+    EXPECT_EQ(files.readBytes(folder.at("counter.txt"), 6, 100), std::string("\0z", 2));
+    EXPECT_EQ(files.readBytes(folder.at("counter.txt"), 50, 10), "");
+    EXPECT_EQ(files.readBytes(folder.at("missing.txt"), 0, 10), std::nullopt);
+    EXPECT_EQ(files.fileSize(folder.at("missing.txt")), std::nullopt);
+}
+
+TEST(FileSystemWin32, ReadsAFileThatTheBotHoldsOpenForWriting) {
+    TempFolder folder;
+    FileSystemWin32 files;
+    folder.write("qr.txt", "code");
+    UniqueHandle writer = ownHandle(CreateFileW(widen(folder.at("qr.txt")).c_str(), GENERIC_WRITE,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(writer);
+    EXPECT_EQ(files.readBytes(folder.at("qr.txt"), 0, 100), "code");
+}
+
+TEST(FileSystemWin32, DeleteReportsWhetherTheFileWentAway) {
+    TempFolder folder;
+    FileSystemWin32 files;
+    folder.write("session.db", "s");
+    EXPECT_TRUE(files.deleteFile(folder.at("session.db")));
+    EXPECT_FALSE(files.isPlainFile(folder.at("session.db")));
+    EXPECT_FALSE(files.deleteFile(folder.at("session.db")));
+}
+
+TEST(FileSystemWin32, NamesOutsideAsciiReachTheSystemIntact) {
+    TempFolder folder;
+    FileSystemWin32 files;
+    const std::string name = folder.at("\xD0\xBF\xD0\xB0\xD0\xBD\xD0\xB5\xD0\xBB\xD1\x8C.txt");  // "панель.txt"
+    folder.write("\xD0\xBF\xD0\xB0\xD0\xBD\xD0\xB5\xD0\xBB\xD1\x8C.txt", "ok");
+    EXPECT_TRUE(files.isPlainFile(name));
+    EXPECT_EQ(files.readBytes(name, 0, 10), "ok");
+}
+
+TEST(TextCodecWin32, ConvertsThroughTheAnsiCodePage) {
+    TextCodecWin32 codec;
+    EXPECT_EQ(codec.utf8ToAnsi("plain ASCII 123"), "plain ASCII 123");
+    EXPECT_EQ(codec.ansiToUtf8(""), "");
+    if (GetACP() != 1252) GTEST_SKIP() << "the checks below are for code page 1252, this system uses " << GetACP();
+    EXPECT_EQ(codec.utf8ToAnsi("Gr\xC3\xBC\xC3\x9F" "e"), "Gr\xFC\xDF" "e");   // "Grüße"
+    EXPECT_EQ(codec.ansiToUtf8("Gr\xFC\xDF" "e"), "Gr\xC3\xBC\xC3\x9F" "e");
+    EXPECT_EQ(codec.utf8ToAnsi("\xE4\xB8\xAD"), "?");  // a character 1252 cannot hold
+}
+
+TEST(TextCodecWin32, UpperCaseIsTheSystemsNotOnlyAscii) {
+    TextCodecWin32 codec;
+    EXPECT_EQ(codec.toUpper("demo shop 7"), "DEMO SHOP 7");
+    EXPECT_EQ(codec.toUpper("\xC3\xA4" "b\xD0\xB4"), "\xC3\x84" "B\xD0\x94");  // "äbд" -> "ÄBД"
+}
+
+TEST(ProfileReaderWin32, ReadsKeysAndFallsBackToTheDefault) {
+    TempFolder folder;
+    TextCodecWin32 codec;
+    ProfileReaderWin32 profile(codec);
+    folder.write("conf.ini", "[tavriobot]\r\nAutostrat = 1 \r\nLong=abcdef\r\n");
+    const std::string ini = folder.at("conf.ini");
+
+    EXPECT_EQ(profile.readString(ini, "tavriobot", "Autostrat", "0", 255), "1");
+    EXPECT_EQ(profile.readString(ini, "TAVRIOBOT", "autostrat", "0", 255), "1");
+    EXPECT_EQ(profile.readString(ini, "tavriobot", "Missing", "0", 255), "0");
+    EXPECT_EQ(profile.readString(folder.at("none.ini"), "tavriobot", "Autostrat", "0", 255), "0");
+    EXPECT_EQ(profile.readString(ini, "tavriobot", "Long", "", 4), "abc");
+    EXPECT_EQ(profile.readString(ini, "tavriobot", "Long", "", 0), "");
+}
+
+class ProcessStarterWin32Test : public ::testing::Test {
+protected:
+    // The test program itself, started as a child that writes its show mode into `report`.
+    std::string startSelf(WindowMode mode) {
+        SetEnvironmentVariableW(testing::kChildReportVariable, widen(report).c_str());
+        const StartResult result = processes.startProgram(programPath(), mode);
+        SetEnvironmentVariableW(testing::kChildReportVariable, nullptr);
+        EXPECT_TRUE(result.started) << result.errorText;
+        EXPECT_NE(result.processId, 0u);
+        for (int i = 0; i < 200 && testing::readWhole(report).empty(); ++i) Sleep(50);
+        return testing::readWhole(report);
+    }
+
+    TempFolder folder;
+    std::string report = folder.at("report.txt");
+    ProcessStarterWin32 processes;
+};
+
+TEST_F(ProcessStarterWin32Test, StartsHiddenOrMinimized) {
+    EXPECT_EQ(startSelf(WindowMode::Hidden), std::to_string(SW_HIDE));
+    DeleteFileW(widen(report).c_str());
+    EXPECT_EQ(startSelf(WindowMode::MinimizedWithFocus), std::to_string(SW_SHOWMINIMIZED));
+}
+
+TEST_F(ProcessStarterWin32Test, AMissingProgramIsReportedWithTheSystemsText) {
+    const StartResult result = processes.startProgram(folder.at("bot.exe"), WindowMode::Hidden);
+    EXPECT_FALSE(result.started);
+    EXPECT_EQ(result.errorCode, static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(result.errorText.empty());
+    EXPECT_NE(result.errorText.back(), '\n');
+}
+
+TEST_F(ProcessStarterWin32Test, AFolderWithBlanksNeverStartsAnotherProgram) {
+    // "<folder>\My Bot\bot.exe" is missing, while "<folder>\My.exe" exists: only the named file may start.
+    CopyFileW(widen(programPath()).c_str(), widen(folder.at("My.exe")).c_str(), FALSE);
+    SetEnvironmentVariableW(testing::kChildReportVariable, widen(report).c_str());
+    const StartResult result = processes.startProgram(folder.at("My Bot\\bot.exe"), WindowMode::Hidden);
+    SetEnvironmentVariableW(testing::kChildReportVariable, nullptr);
+    EXPECT_FALSE(result.started);
+    Sleep(500);
+    EXPECT_EQ(testing::readWhole(report), "");
+}
+
+TEST_F(ProcessStarterWin32Test, CommandLinesAreSearchedOnThePath) {
+    const StartResult started = processes.startCommandLine("cmd /c exit 0", WindowMode::Hidden);
+    EXPECT_TRUE(started.started) << started.errorText;
+    const StartResult missing = processes.startCommandLine("no-such-program-tavrio /t 2", WindowMode::Hidden);
+    EXPECT_FALSE(missing.started);
+    EXPECT_NE(missing.errorCode, 0u);
+}
+
+TEST(ProgramInfo, FolderIsTheExecutablesWithoutTrailingBackslash) {
+    const std::string path = programPath();
+    const std::string folder = programFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_NE(folder.back(), '\\');
+    EXPECT_EQ(path.substr(0, folder.size() + 1), folder + "\\");
+    EXPECT_EQ(path.find('\\', folder.size() + 1), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tavrio::win32
