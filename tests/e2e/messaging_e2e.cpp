@@ -20,12 +20,8 @@ std::string send(Panel& panel, const std::string& phone, const std::string& text
 
 TEST_F(Messaging, AMessageIsSentLoggedAndItsAnswerShown) {
     ProgramFolder folder("send");
-    folder.write("session.db", "linked");
-    folder.writeAutoStart(true);
     Panel panel(folder);
-    ASSERT_TRUE(panel.start());
-    ASSERT_NE(panel.window(), nullptr);
-    ASSERT_TRUE(waitFor([&] { return panel.text(Control::lblStatus) == "BOT READY"; }, std::chrono::seconds(30)));
+    ASSERT_TRUE(panel.startLinked());
 
     EXPECT_EQ(send(panel, "919812345678", "it's \"ready\" \\ done"), "Message sent to 919812345678.");
     const std::string log = folder.read("log\\messages.log");
@@ -37,13 +33,9 @@ TEST_F(Messaging, AMessageIsSentLoggedAndItsAnswerShown) {
 
 TEST_F(Messaging, AWrongKeyAnswerIsShownAsItsText) {
     ProgramFolder folder("wrong-key");
-    folder.write("session.db", "linked");
     folder.write("bot-sim.ini", "[sim]\r\nkey=other\r\n");
-    folder.writeAutoStart(true);
     Panel panel(folder);
-    ASSERT_TRUE(panel.start());
-    ASSERT_NE(panel.window(), nullptr);
-    ASSERT_TRUE(waitFor([&] { return panel.text(Control::lblStatus) == "BOT READY"; }, std::chrono::seconds(30)));
+    ASSERT_TRUE(panel.startLinked());
     EXPECT_EQ(send(panel, "911", "hello"), "Invalid key.");
     EXPECT_FALSE(folder.exists("log\\messages.log"));
 }

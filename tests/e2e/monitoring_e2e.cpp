@@ -122,12 +122,8 @@ TEST_F(Monitoring, TheWholeRoadFromStartToReadyAndARestart) {
 
 TEST_F(Monitoring, ABotThatStopsAnsweringWhileReadyShowsTheFailure) {
     ProgramFolder folder("silent-bot");
-    folder.write("session.db", "linked");
-    folder.writeAutoStart(true);
     Panel panel(folder);
-    ASSERT_TRUE(panel.start());
-    ASSERT_NE(panel.window(), nullptr);
-    ASSERT_TRUE(waitFor([&] { return panel.text(Control::lblStatus) == "BOT READY"; }, std::chrono::seconds(30)));
+    ASSERT_TRUE(panel.startLinked());
     // The bot dies but its ready marker stays behind.
     killAll(L"bot.exe");
     folder.write("ws.txt", "");

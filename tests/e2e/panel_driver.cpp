@@ -130,6 +130,13 @@ bool Panel::start() {
                           widen(folder_.path()).c_str(), &startup, &process_) != 0;
 }
 
+bool Panel::startLinked() {
+    folder_.write("session.db", "linked");
+    folder_.writeAutoStart(true);
+    return start() && window() &&
+           waitFor([&] { return text(Control::lblStatus) == "BOT READY"; }, std::chrono::seconds(30));
+}
+
 bool Panel::running() const {
     return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
 }

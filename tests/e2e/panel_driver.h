@@ -42,6 +42,8 @@ public:
     Panel& operator=(const Panel&) = delete;
 
     bool start();
+    // With a saved link and auto-start: started, loaded, and the bot ready.
+    bool startLinked();
     // The main window, once the load has created it.
     HWND window();
     bool running() const;
