@@ -16,4 +16,15 @@ std::optional<std::string> localBotUrl(const std::string& portText, const std::s
     return "http://localhost:" + port + page;
 }
 
+HttpResult invalidUrlFailure() {
+    HttpResult result;
+    result.errorNumber = kInvalidUrlError;
+    result.errorDescription = kInvalidUrlDescription;
+    return result;
+}
+
+std::string failureMessage(const HttpResult& failure) {
+    return signedField(failure.errorNumber) + "\r\n" + failure.errorDescription;
+}
+
 }  // namespace tavrio

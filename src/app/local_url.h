@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/platform.h"
+
 namespace tavrio {
 
 // "http://localhost:<port><page>" when the port text, blanks trimmed, is a whole number from 1 to 65535.
@@ -15,5 +17,11 @@ std::optional<std::string> localBotUrl(const std::string& portText, const std::s
 // is no port, exactly as an unusable address would be.
 constexpr std::int32_t kInvalidUrlError = static_cast<std::int32_t>(0x80072EE5);
 constexpr const char* kInvalidUrlDescription = "The URL is invalid";
+
+// The failure of a request that was never sent because its address was refused.
+HttpResult invalidUrlFailure();
+
+// What the user is shown for a failed request: its number in signed-field decimal, CR LF, its description.
+std::string failureMessage(const HttpResult& failure);
 
 }  // namespace tavrio

@@ -57,13 +57,12 @@ void Form1::SendTextMessage() {
         // No time-outs of our own: the client's defaults keep a silent bot from holding the window for ever.
         result = s_.http.send(request);
     } else {
-        result.errorNumber = kInvalidUrlError;
-        result.errorDescription = kInvalidUrlDescription;
+        result = invalidUrlFailure();
     }
     if (result.ok) {
         s_.messages.show(result.body, MessageIcon::None);  // the bot's answer, whatever its status
     } else {
-        s_.messages.show(signedField(result.errorNumber) + "\r\n" + result.errorDescription, MessageIcon::None);
+        s_.messages.show(failureMessage(result), MessageIcon::None);
     }
 }
 

@@ -38,11 +38,10 @@ std::string Form1::WebRequest(const std::string& URL, const std::string& NOERROR
         request.maxBodyBytes = kMaxAnswerBytes;
         result = s_.http.send(request);
     } else {
-        result.errorNumber = kInvalidUrlError;
-        result.errorDescription = kInvalidUrlDescription;
+        result = invalidUrlFailure();
     }
     if (result.ok) return cutUtf8(std::move(result.body), kMaxAnswerBytes);  // the status is not looked at
-    if (NOERROR == "N") s_.messages.show(signedField(result.errorNumber) + "\r\n" + result.errorDescription, MessageIcon::None);
+    if (NOERROR == "N") s_.messages.show(failureMessage(result), MessageIcon::None);
     return "";
 }
 
