@@ -13,20 +13,26 @@
 namespace tavrio::win32 {
 namespace {
 
+// A TCP socket bound to a free loopback port (Winsock already started); its port in `port`.
+SOCKET bindFreeLoopbackPort(int& port) {
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    int size = sizeof address;
+    getsockname(s, reinterpret_cast<sockaddr*>(&address), &size);
+    port = ntohs(address.sin_port);
+    return s;
+}
+
 class LoopbackServer {
 public:
     // `answer`: the bytes sent back whole; empty: the server reads the request and never answers.
     explicit LoopbackServer(std::string answer) : answer_(std::move(answer)) {
         WSADATA data{};
         WSAStartup(MAKEWORD(2, 2), &data);
-        listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        int size = sizeof address;
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
-        port_ = ntohs(address.sin_port);
+        listener_ = bindFreeLoopbackPort(port_);
         listen(listener_, 1);
         thread_ = std::thread([this] { serveOne(); });
     }
@@ -169,18 +175,11 @@ TEST(HttpClientWin32, ARefusedConnectionIsReportedAsTheSystemsError) {
     // A port that was free a moment ago, with nobody listening on it.
     WSADATA data{};
     WSAStartup(MAKEWORD(2, 2), &data);
-    SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    int size = sizeof address;
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
-    closesocket(probe);
+    int port = 0;
+    closesocket(bindFreeLoopbackPort(port));
     WSACleanup();
 
-    const HttpResult result =
-        HttpClientWin32().send(get("http://localhost:" + std::to_string(ntohs(address.sin_port)) + "/phone"));
+    const HttpResult result = HttpClientWin32().send(get("http://localhost:" + std::to_string(port) + "/phone"));
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.errorNumber, -2147012867);  // HRESULT of ERROR_WINHTTP_CANNOT_CONNECT (12029)
     EXPECT_FALSE(result.errorDescription.empty());
