@@ -204,6 +204,8 @@ MessageBoxSeen Panel::answerMessageBox(std::chrono::milliseconds timeout) {
     HWND box = nullptr;
     if (!waitFor([&] { return (box = topWindowOf(process_.dwProcessId, L"#32770")) != nullptr; }, timeout)) return seen;
     seen.found = true;
+    // The dialog exists before its text and icon are filled in; it is shown once they are.
+    waitFor([&] { return IsWindowVisible(box) != 0; }, std::chrono::seconds(5));
     // The box's text is its static control 0xFFFF; an icon is a static control with SS_ICON.
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         wchar_t cls[32] = {};
