@@ -15,8 +15,7 @@ namespace {
 using tavrio::qr::Ecc;
 
 // Base64-like text with commas, the shape of a pairing text.
-std::string pairingLikeText(size_t length)
-{
+std::string pairingLikeText(size_t length) {
     static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string s;
     s.reserve(length);
@@ -28,8 +27,7 @@ std::string pairingLikeText(size_t length)
     return s;
 }
 
-const std::string& textFor(int which)
-{
+const std::string& textFor(int which) {
     static const std::string kTexts[] = {
         pairingLikeText(240),
         pairingLikeText(1024),
@@ -38,14 +36,12 @@ const std::string& textFor(int which)
     return kTexts[which];
 }
 
-void label(benchmark::State& state, const std::string& text, int version)
-{
+void label(benchmark::State& state, const std::string& text, int version) {
     state.SetLabel(std::to_string(text.size()) + " bytes, version " + std::to_string(version));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
 }
 
-void BM_Tavrio(benchmark::State& state)
-{
+void BM_Tavrio(benchmark::State& state) {
     const std::string& text = textFor(static_cast<int>(state.range(0)));
     int version = 0;
     for (auto _ : state) {
@@ -60,13 +56,12 @@ void BM_Tavrio(benchmark::State& state)
     label(state, text, version);
 }
 
-void BM_Libqrencode(benchmark::State& state)
-{
+void BM_Libqrencode(benchmark::State& state) {
     const std::string& text = textFor(static_cast<int>(state.range(0)));
     int version = 0;
     for (auto _ : state) {
-        QRcode* q = QRcode_encodeData(static_cast<int>(text.size()), reinterpret_cast<const unsigned char*>(text.data()),
-                                      0, QR_ECLEVEL_M);
+        QRcode* q = QRcode_encodeData(static_cast<int>(text.size()),
+                                      reinterpret_cast<const unsigned char*>(text.data()), 0, QR_ECLEVEL_M);
         if (q == nullptr) {
             state.SkipWithError("libqrencode refused the text");
             return;

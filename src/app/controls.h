@@ -11,12 +11,33 @@ namespace tavrio {
 
 enum class ControlId : std::uint8_t {
     // In tab order.
-    cmdStart, txtPhone, txtMessage, lblStatus, Command1, Label1, QR1, Label2, Label3, Label4, Command2, Command3,
-    LbNoMass, txtPort, Label5, LBCOMP, lbkey, Label6,
+    cmdStart,
+    txtPhone,
+    txtMessage,
+    lblStatus,
+    Command1,
+    Label1,
+    QR1,
+    Label2,
+    Label3,
+    Label4,
+    Command2,
+    Command3,
+    LbNoMass,
+    txtPort,
+    Label5,
+    LBCOMP,
+    lbkey,
+    Label6,
     // The picture array Image1, elements 0 to 2: the sources of the tray icon's picture.
-    Image1_0, Image1_1, Image1_2,
+    Image1_0,
+    Image1_1,
+    Image1_2,
     // The tray popup menu's items.
-    mnustart, mnuOpen, mnuStop, exitapp,
+    mnustart,
+    mnuOpen,
+    mnuStop,
+    exitapp,
     Count
 };
 
@@ -32,8 +53,8 @@ constexpr std::int32_t kBlue = rgb(0, 0, 255);
 
 struct ControlState {
     ControlKind kind = ControlKind::Label;
-    std::string name;     // the form name, e.g. "cmdStart"
-    std::string text;     // caption, text, or the QR control's DataString
+    std::string name;  // the form name, e.g. "cmdStart"
+    std::string text;  // caption, text, or the QR control's DataString
     bool visible = true;
     bool enabled = true;
     std::int32_t left = 0, top = 0, width = 0, height = 0;  // twips, from the client area's top-left corner

@@ -9,8 +9,10 @@ namespace {
 // whether `tail` begins at the file's first byte.
 std::optional<std::string> lastLineWithin(const std::string& tail, bool atFileStart) {
     std::size_t end = tail.size();
-    if (end >= 2 && tail[end - 2] == '\r' && tail[end - 1] == '\n') end -= 2;
-    else if (end >= 1 && tail[end - 1] == '\r') end -= 1;
+    if (end >= 2 && tail[end - 2] == '\r' && tail[end - 1] == '\n')
+        end -= 2;
+    else if (end >= 1 && tail[end - 1] == '\r')
+        end -= 1;
     const std::size_t cr = end == 0 ? std::string::npos : tail.rfind('\r', end - 1);
     if (cr == std::string::npos) {
         if (!atFileStart) return std::nullopt;
@@ -43,7 +45,8 @@ LastLine readLastLine(FileSystem& files, const std::string& path, std::uint64_t 
     }
     // The last line plus its end, and one byte before it for the CR that ends the line before.
     const std::uint64_t limit = std::min(*size, maxLineBytes + 3);
-    for (std::uint64_t window = std::min(*size, std::max<std::uint64_t>(chunkBytes, 3));; window = std::min(limit, window * 2)) {
+    for (std::uint64_t window = std::min(*size, std::max<std::uint64_t>(chunkBytes, 3));;
+         window = std::min(limit, window * 2)) {
         const std::optional<std::string> tail = files.readBytes(path, *size - window, window);
         if (!tail || tail->size() != window) return result;  // changed or unreadable meanwhile: try next time
         const std::optional<std::string> line = lastLineWithin(*tail, window == *size);

@@ -49,7 +49,7 @@ public:
     void releaseTray();
 
     // ---- Input from the real window
-    void click(ControlId id);                   // buttons and menu items
+    void click(ControlId id);  // buttons and menu items
     void textEdited(ControlId id, std::string text);
     void mouseMove(int button, std::int32_t xTwips);
     void mouseDown(int button, std::int32_t xTwips) { mouseMove(button, xTwips); }
@@ -69,8 +69,8 @@ public:
     clsSysTray* sysTray() { return SysTray.get(); }
 
     // ---- The window's operations, public so the program entry and tests can reach them
-    void pressStart();   // cmdStart
-    void pressStop();    // Command1
+    void pressStart();  // cmdStart
+    void pressStop();   // Command1
     void StopBot();
     // False when bot.exe could not be started (the user has been told why).
     bool LaunchBot();

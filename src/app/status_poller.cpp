@@ -100,7 +100,8 @@ void Form1::refreshMessageCounter() {
     }
     const LastLine last = readLastLine(s_.files, counterPath);
     // Unreadable or empty: the caption stays as it was.
-    if (last.readable && last.hasLine) setText(ControlId::LbNoMass, "No of Massage : " + s_.codec.ansiToUtf8(last.line));
+    if (last.readable && last.hasLine)
+        setText(ControlId::LbNoMass, "No of Massage : " + s_.codec.ansiToUtf8(last.line));
 }
 
 }  // namespace tavrio

@@ -89,19 +89,19 @@ struct HttpTimeouts {
 };
 
 struct HttpRequest {
-    std::string method;  // "GET" or "POST"
-    std::string url;     // already checked by the core to point at the loopback
+    std::string method;                                        // "GET" or "POST"
+    std::string url;                                           // already checked by the core to point at the loopback
     std::vector<std::pair<std::string, std::string>> headers;  // in the order they are set
-    std::string body;    // UTF-8 on the wire
+    std::string body;                                          // UTF-8 on the wire
     HttpTimeouts timeouts;
     std::size_t maxBodyBytes = 1 << 20;  // longer answers are cut here
 };
 
 struct HttpResult {
-    bool ok = false;           // an answer arrived (whatever its status)
+    bool ok = false;  // an answer arrived (whatever its status)
     int status = 0;
-    std::string body;          // decoded to UTF-8
-    std::int32_t errorNumber = 0;   // when !ok: the failure as a signed 32-bit HRESULT
+    std::string body;              // decoded to UTF-8
+    std::int32_t errorNumber = 0;  // when !ok: the failure as a signed 32-bit HRESULT
     std::string errorDescription;  // when !ok: the system's text for it
 };
 

@@ -7,10 +7,17 @@ std::vector<std::string> splitCodePoints(std::string_view utf8) {
     std::size_t i = 0;
     while (i < utf8.size()) {
         const auto lead = static_cast<unsigned char>(utf8[i]);
-        std::size_t len = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 1;
+        std::size_t len = lead < 0x80           ? 1
+                          : (lead >> 5) == 0x6  ? 2
+                          : (lead >> 4) == 0xE  ? 3
+                          : (lead >> 3) == 0x1E ? 4
+                                                : 1;
         if (i + len > utf8.size()) len = 1;
         for (std::size_t k = 1; k < len; ++k) {
-            if ((static_cast<unsigned char>(utf8[i + k]) & 0xC0) != 0x80) { len = 1; break; }
+            if ((static_cast<unsigned char>(utf8[i + k]) & 0xC0) != 0x80) {
+                len = 1;
+                break;
+            }
         }
         out.emplace_back(utf8.substr(i, len));
         i += len;
@@ -38,8 +45,6 @@ std::string trimSpaces(std::string_view text) {
 
 bool contains(std::string_view text, std::string_view what) { return text.find(what) != std::string_view::npos; }
 
-std::string signedField(long long value) {
-    return (value < 0 ? "" : " ") + std::to_string(value);
-}
+std::string signedField(long long value) { return (value < 0 ? "" : " ") + std::to_string(value); }
 
 }  // namespace tavrio

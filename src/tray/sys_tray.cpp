@@ -60,9 +60,9 @@ void clsSysTray::ShowBalloonTip(const std::string& pstrMessage, std::int32_t pen
 
 void clsSysTray::DrawIcon(PictureBox& ppic, std::int32_t plngTransparentColor) {
     const std::uint32_t bitmap = ppic.persistDrawingAsBitmap();
-    const std::uint32_t icon =
-        plngTransparentColor < 0 ? icons_.iconFromBitmap(bitmap)
-                                 : icons_.transparentIconFromBitmap(bitmap, static_cast<std::uint32_t>(plngTransparentColor));
+    const std::uint32_t icon = plngTransparentColor < 0 ? icons_.iconFromBitmap(bitmap)
+                                                        : icons_.transparentIconFromBitmap(
+                                                              bitmap, static_cast<std::uint32_t>(plngTransparentColor));
     record_.hIcon = icon;
     if (icon == 0) return;  // nothing could be built: the icon on screen stays as it was
     UpdateIcon();

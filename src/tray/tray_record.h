@@ -23,7 +23,7 @@ struct TrayRecord {
     std::uint32_t uFlags = 0;
     std::uint32_t uCallbackMessage = 0;
     std::uint32_t hIcon = 0;
-    std::string szTip;        // UTF-8, unpadded; padding and cutting happen in `bytes`
+    std::string szTip;  // UTF-8, unpadded; padding and cutting happen in `bytes`
     std::string szInfo;
     std::uint32_t uTimeout = 0;
     std::string szInfoTitle;

@@ -65,8 +65,8 @@ std::vector<std::uint8_t> sampleModules(const Capture& shot, int size) {
     const double module = (right - left + 1) / static_cast<double>(size);
     for (int my = 0; my < size; ++my)
         for (int mx = 0; mx < size; ++mx)
-            modules.push_back(shot.dark(left + static_cast<int>((mx + 0.5) * module),
-                                        top + static_cast<int>((my + 0.5) * module)));
+            modules.push_back(
+                shot.dark(left + static_cast<int>((mx + 0.5) * module), top + static_cast<int>((my + 0.5) * module)));
     return modules;
 }
 
@@ -78,7 +78,8 @@ TEST_F(Monitoring, TheWholeRoadFromStartToReadyAndARestart) {
     ASSERT_NE(panel.window(), nullptr);
 
     // The bot's pairing text is shown as a QR code at the window's top-left corner.
-    ASSERT_TRUE(waitFor([&] { return panel.windowVisible() && panel.visible(Control::QR1); }, std::chrono::seconds(30)));
+    ASSERT_TRUE(
+        waitFor([&] { return panel.windowVisible() && panel.visible(Control::QR1); }, std::chrono::seconds(30)));
     EXPECT_TRUE(waitFor([&] { return panel.text(Control::lblStatus) == " Waiting for Session..."; }));
     const std::string pairing = jsonMember(simRequest(folder.port(), "GET", "/sim/state").body, "pairing");
     ASSERT_FALSE(pairing.empty());

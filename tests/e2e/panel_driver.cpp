@@ -22,9 +22,9 @@ BOOL CALLBACK findWindowOfProcess(HWND hwnd, LPARAM param) {
     if (owner != search->processId) return TRUE;
     wchar_t cls[64] = {};
     GetClassNameW(hwnd, cls, 64);
-    if (search->className ? wcscmp(cls, search->className) == 0
-                          : (GetWindowLongW(hwnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION &&
-                                wcscmp(cls, L"#32770") != 0) {
+    if (search->className
+            ? wcscmp(cls, search->className) == 0
+            : (GetWindowLongW(hwnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION && wcscmp(cls, L"#32770") != 0) {
         search->found = hwnd;
         return FALSE;
     }
@@ -64,7 +64,8 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
 
 std::string narrow(const std::wstring& text) {
     if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
     return out;
@@ -137,9 +138,7 @@ bool Panel::startLinked() {
            waitFor([&] { return text(Control::lblStatus) == "BOT READY"; }, std::chrono::seconds(30));
 }
 
-bool Panel::running() const {
-    return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
-}
+bool Panel::running() const { return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
 
 bool Panel::waitForExit(std::chrono::milliseconds timeout) {
     return process_.hProcess &&
@@ -214,7 +213,8 @@ MessageBoxSeen Panel::answerMessageBox(std::chrono::milliseconds timeout) {
         const LONG style = GetWindowLongW(child, GWL_STYLE);
         if ((style & SS_TYPEMASK) == SS_ICON)
             seen.hasErrorIcon = seen.hasErrorIcon || SendMessageW(child, STM_GETICON, 0, 0) != 0;
-        else if (GetDlgCtrlID(child) == 0xFFFF) seen.text = windowText(child);
+        else if (GetDlgCtrlID(child) == 0xFFFF)
+            seen.text = windowText(child);
     }
     // BM_CLICK does not close the box under Wine; the dialog's own IDOK does.
     PostMessageW(box, WM_COMMAND, IDOK, 0);

@@ -14,8 +14,24 @@ namespace e2e {
 
 // Tab order of the window's controls; the window gives each the id 1000 + its position here.
 enum class Control {
-    cmdStart, txtPhone, txtMessage, lblStatus, Command1, Label1, QR1, Label2, Label3, Label4, Command2, Command3,
-    LbNoMass, txtPort, Label5, LBCOMP, lbkey, Label6,
+    cmdStart,
+    txtPhone,
+    txtMessage,
+    lblStatus,
+    Command1,
+    Label1,
+    QR1,
+    Label2,
+    Label3,
+    Label4,
+    Command2,
+    Command3,
+    LbNoMass,
+    txtPort,
+    Label5,
+    LBCOMP,
+    lbkey,
+    Label6,
 };
 
 // Polls `condition` until it holds or `timeout` passes.

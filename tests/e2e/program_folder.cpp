@@ -27,8 +27,10 @@ void removeTree(const std::string& path) {
             if (name == "." || name == "..") continue;
             const std::string child = path + "\\" + name;
             SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) removeTree(child);
-            else DeleteFileA(child.c_str());
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                removeTree(child);
+            else
+                DeleteFileA(child.c_str());
         } while (FindNextFileA(find, &entry));
         FindClose(find);
     }

@@ -11,9 +11,10 @@ SimAnswer simRequest(int port, const std::string& method, const std::string& pat
                      const std::string& authorization) {
     SimAnswer answer;
     HINTERNET session = WinHttpOpen(L"e2e", WINHTTP_ACCESS_TYPE_NO_PROXY, nullptr, nullptr, 0);
-    HINTERNET connection = session ? WinHttpConnect(session, L"127.0.0.1", static_cast<INTERNET_PORT>(port), 0) : nullptr;
-    HINTERNET request = connection ? WinHttpOpenRequest(connection, widen(method).c_str(), widen(path).c_str(),
-                                                        nullptr, nullptr, nullptr, 0)
+    HINTERNET connection =
+        session ? WinHttpConnect(session, L"127.0.0.1", static_cast<INTERNET_PORT>(port), 0) : nullptr;
+    HINTERNET request = connection ? WinHttpOpenRequest(connection, widen(method).c_str(), widen(path).c_str(), nullptr,
+                                                        nullptr, nullptr, 0)
                                    : nullptr;
     if (request) {
         WinHttpSetTimeouts(request, 5000, 5000, 5000, 5000);
@@ -23,8 +24,8 @@ SimAnswer simRequest(int port, const std::string& method, const std::string& pat
                                static_cast<DWORD>(body.size()), static_cast<DWORD>(body.size()), 0) &&
             WinHttpReceiveResponse(request, nullptr)) {
             DWORD status = 0, size = sizeof status;
-            WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, nullptr, &status,
-                                &size, nullptr);
+            WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, nullptr, &status, &size,
+                                nullptr);
             answer.status = static_cast<int>(status);
             char buffer[4096];
             DWORD read = 0;

@@ -3,6 +3,7 @@
 // minute, then checks that the simulator logged every message that the panel reported as sent.
 //   soak.exe PANEL.exe BOT-SIM.exe WORK-FOLDER [minutes]
 #include <windows.h>
+// after windows.h, which it needs
 #include <psapi.h>
 
 #include <cstdio>
@@ -59,8 +60,10 @@ int main(int argc, char** argv) {
             panel.typeText(Control::txtMessage, "Soak message " + std::to_string(sent) + " it's \"fine\"");
             panel.click(Control::Command2);
             const MessageBoxSeen box = panel.answerMessageBox(std::chrono::seconds(30));
-            if (box.text.rfind("Message sent", 0) == 0) ++sent;
-            else ++refused;
+            if (box.text.rfind("Message sent", 0) == 0)
+                ++sent;
+            else
+                ++refused;
         }
         Sleep(3000);
     }

@@ -113,7 +113,11 @@ TEST_F(BotControl, StopRunsItsStepsAndLeavesTheStoppedState) {
 TEST_F(BotControl, StopWhileStoppedAndTrayStopEndTheSame) {
     load();
     form->click(ControlId::Command1);
-    const ControlSet afterFirst = [&] { ControlSet s; for (std::size_t i = 0; i < kControlCount; ++i) s[i] = form->control(static_cast<ControlId>(i)); return s; }();
+    const ControlSet afterFirst = [&] {
+        ControlSet s;
+        for (std::size_t i = 0; i < kControlCount; ++i) s[i] = form->control(static_cast<ControlId>(i));
+        return s;
+    }();
     platform.clearLog();
     form->click(ControlId::mnuStop);
     EXPECT_EQ(platform.logMatching("command").size(), 2u) << "every step runs again";

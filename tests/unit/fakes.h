@@ -14,8 +14,16 @@
 
 namespace tavrio::testing {
 
-class FakePlatform : public FileSystem, public TextCodec, public ProcessStarter, public Clock, public MessageBoxes,
-                     public HttpClient, public ProfileReader, public ShellTray, public IconFactory, public WindowHost {
+class FakePlatform : public FileSystem,
+                     public TextCodec,
+                     public ProcessStarter,
+                     public Clock,
+                     public MessageBoxes,
+                     public HttpClient,
+                     public ProfileReader,
+                     public ShellTray,
+                     public IconFactory,
+                     public WindowHost {
 public:
     static constexpr const char* kFolder = "C:\\panel";
     static std::string at(const std::string& name) { return std::string(kFolder) + name; }
@@ -63,7 +71,9 @@ public:
     HttpResult defaultAnswer{true, 200, "", 0, ""};
     HttpResult send(const HttpRequest& request) override;
     static HttpResult answer(const std::string& body, int status = 200) { return {true, status, body, 0, ""}; }
-    static HttpResult refused() { return {false, 0, "", -2147012867, "A connection with the server could not be established"}; }
+    static HttpResult refused() {
+        return {false, 0, "", -2147012867, "A connection with the server could not be established"};
+    }
 
     // ---- Profile files: key "file|section|key"
     std::map<std::string, std::string> profile;
@@ -83,8 +93,8 @@ public:
     std::string title;
     std::uint32_t timer = 0;
     int pictureCount = 3;
-    std::function<void()> onPump;      // events that arrive during a tick's event pass
-    std::function<void()> onPopup;     // the user's choice in the popup menu
+    std::function<void()> onPump;   // events that arrive during a tick's event pass
+    std::function<void()> onPopup;  // the user's choice in the popup menu
     void applyControl(ControlId id, const ControlState& state) override;
     void setTitle(const std::string& t) override { title = t; }
     void setWindowVisible(bool v) override;

@@ -78,8 +78,10 @@ TEST_F(Load, NoAutoStartForOtherValuesOrAMissingFile) {
 TEST_F(Load, MissingOrHiddenEnvShowsOneMessageAndLoadsOn) {
     for (bool hidden : {false, true}) {
         platform.shown.clear();
-        if (hidden) platform.hidden.insert(FakePlatform::at("\\.env"));
-        else platform.files.erase(FakePlatform::at("\\.env"));
+        if (hidden)
+            platform.hidden.insert(FakePlatform::at("\\.env"));
+        else
+            platform.files.erase(FakePlatform::at("\\.env"));
         load();
         ASSERT_EQ(platform.shown.size(), 1u);
         EXPECT_EQ(platform.shown[0].first, "File not found: C:\\panel\\.env");

@@ -146,11 +146,18 @@ TEST_F(Poller, RestartRequestStopsWaitsAndStartsInTheSameTick) {
     platform.put("\\ws.txt");
     platform.clearLog();
     form->timerTick();
-    const std::vector<std::string> expected{
-        "command taskkill /f /im bot.exe hidden", "command  timeout /t 2 minimized", "delete C:\\panel\\ws.txt",
-        "timer 0", "delete C:\\panel\\ssreomve.txt", "sleep 5000",
-        "command taskkill /f /im bot.exe hidden", "command  timeout /t 2 minimized", "sleep 1000",
-        "program C:\\panel\\bot.exe hidden", "timer 1000", "pump"};
+    const std::vector<std::string> expected{"command taskkill /f /im bot.exe hidden",
+                                            "command  timeout /t 2 minimized",
+                                            "delete C:\\panel\\ws.txt",
+                                            "timer 0",
+                                            "delete C:\\panel\\ssreomve.txt",
+                                            "sleep 5000",
+                                            "command taskkill /f /im bot.exe hidden",
+                                            "command  timeout /t 2 minimized",
+                                            "sleep 1000",
+                                            "program C:\\panel\\bot.exe hidden",
+                                            "timer 1000",
+                                            "pump"};
     EXPECT_EQ(platform.log, expected);
     EXPECT_EQ(form->tickCount(), 1);
     EXPECT_EQ(text(ControlId::lblStatus), " Waiting for Session...");
@@ -163,7 +170,10 @@ TEST_F(Poller, StopDuringTheEventPassEndsTheTickQuietly) {
     ticks(29);
     platform.visible = false;
     platform.put("\\log\\message-counter.txt", "5\r\n");
-    platform.onPump = [this] { form->click(ControlId::Command1); platform.onPump = nullptr; };
+    platform.onPump = [this] {
+        form->click(ControlId::Command1);
+        platform.onPump = nullptr;
+    };
     form->timerTick();  // tick 30
     EXPECT_EQ(form->tickCount(), 1);
     EXPECT_EQ(text(ControlId::LbNoMass), "No of Massage : 0") << "the counter is not read again";
@@ -174,7 +184,10 @@ TEST_F(Poller, StopDuringTheEventPassEndsTheTickQuietly) {
 TEST_F(Poller, TickThatFallsDueDuringATickIsSkipped) {
     loadAndStart();
     int nested = 0;
-    platform.onPump = [&] { ++nested; form->timerTick(); };
+    platform.onPump = [&] {
+        ++nested;
+        form->timerTick();
+    };
     form->timerTick();
     EXPECT_EQ(nested, 1);
     EXPECT_EQ(form->tickCount(), 1) << "the nested tick did not count";
@@ -213,7 +226,8 @@ TEST_F(Poller, HugeAnswerIsCutAtOneMebibyte) {
 TEST_F(Poller, WebRequestFlagOnlyExactCapitalNShowsTheBox) {
     load();
     platform.defaultAnswer = FakePlatform::refused();
-    for (const std::string flag : {"Y", "n", "", "NO"}) EXPECT_EQ(form->WebRequest("http://localhost:3033/phone", flag), "");
+    for (const std::string flag : {"Y", "n", "", "NO"})
+        EXPECT_EQ(form->WebRequest("http://localhost:3033/phone", flag), "");
     EXPECT_TRUE(platform.shown.empty());
     EXPECT_EQ(form->WebRequest("http://localhost:3033/phone"), "");
     EXPECT_EQ(platform.shown.size(), 1u);
@@ -239,7 +253,11 @@ std::string lastLineReadFromTheStart(const std::string& s) {
     bool any = false;
     for (std::size_t i = 0; i < s.size();) {
         const std::size_t cr = s.find('\r', i);
-        if (cr == std::string::npos) { last = s.substr(i); any = true; break; }
+        if (cr == std::string::npos) {
+            last = s.substr(i);
+            any = true;
+            break;
+        }
         last = s.substr(i, cr - i);
         any = true;
         i = cr + 1;

@@ -31,8 +31,8 @@ TEST_F(Sender, PostsTheBoxesToTheBotAndShowsItsAnswer) {
     const HttpRequest& r = platform.requests[0];
     EXPECT_EQ(r.method, "POST");
     EXPECT_EQ(r.url, "http://localhost:3033/send-text");
-    EXPECT_EQ(r.headers, (std::vector<std::pair<std::string, std::string>>{
-                             {"Content-Type", "application/json"}, {"Authorization", "qvx"}}));
+    EXPECT_EQ(r.headers, (std::vector<std::pair<std::string, std::string>>{{"Content-Type", "application/json"},
+                                                                           {"Authorization", "qvx"}}));
     EXPECT_EQ(r.body, R"({"phone":"91","text":"Hello"})") << "the start-up phone text goes as it is";
     EXPECT_EQ(r.timeouts.connectMs, 0) << "the client's own time-outs";
     ASSERT_EQ(platform.shown.size(), 1u);

@@ -62,11 +62,11 @@ TEST(EnvFile, CrLfLineEndsGiveAllLines) {
 }
 
 TEST(EnvFile, ShortEmptyAndOddFilesNeverFail) {
-    EXPECT_EQ(parse("PORT=1").serverPort, "1");                 // one line, no final LF
+    EXPECT_EQ(parse("PORT=1").serverPort, "1");  // one line, no final LF
     EXPECT_EQ(parse("").serverPort, "");
     EXPECT_EQ(parse("   ", {"keep", "", ""}).serverPort, "keep");
     EXPECT_EQ(parse("", {"keep", "", ""}).serverPort, "keep");
-    EXPECT_EQ(parse("PORT=1\rTAVRIO_API_KEY=x\n").apiKey, "");    // the text ends at a lone CR
+    EXPECT_EQ(parse("PORT=1\rTAVRIO_API_KEY=x\n").apiKey, "");  // the text ends at a lone CR
     EXPECT_EQ(parse(std::string("PORT=\0\xff\x01", 8)).serverPort, std::string("\0\xff\x01", 3));
     EXPECT_EQ(parse(std::string(100000, 'x') + "\nPORT=9").serverPort, "9");
 }

@@ -42,9 +42,7 @@ public:
         thread_.join();
         WSACleanup();
     }
-    std::string url(const std::string& path) const {
-        return "http://localhost:" + std::to_string(port_) + path;
-    }
+    std::string url(const std::string& path) const { return "http://localhost:" + std::to_string(port_) + path; }
     // The request as it arrived (after the answer has been read, it is complete).
     std::string request() {
         thread_.join();
@@ -158,8 +156,12 @@ TEST(HttpClientWin32, DecodesTheBodyByItsCharset) {
     }
     {
         // Malformed UTF-8 never reaches the core as such.
-        LoopbackServer server(answer("200 OK", "text/plain", "a\xFF" "b"));
-        EXPECT_EQ(HttpClientWin32().send(get(server.url("/"))).body, "a\xEF\xBF\xBD" "b");
+        LoopbackServer server(answer("200 OK", "text/plain",
+                                     "a\xFF"
+                                     "b"));
+        EXPECT_EQ(HttpClientWin32().send(get(server.url("/"))).body,
+                  "a\xEF\xBF\xBD"
+                  "b");
     }
 }
 

@@ -52,8 +52,8 @@ protected:
     void SetUp() override {
         folder.write(".env", "PORT=3033\r\nTAVRIO_API_KEY=qvx\r\nCOMPNEYNAME=demo shop\r\n");
         ASSERT_TRUE(window->create());
-        form = std::make_unique<Form1>(Services{files, codec, fake, fake, fake, fake, icons, profile, fake, *window,
-                                                folder.path(), 7});
+        form = std::make_unique<Form1>(
+            Services{files, codec, fake, fake, fake, fake, icons, profile, fake, *window, folder.path(), 7});
         ASSERT_TRUE(window->attach(*form));
         form->load();
     }
@@ -62,8 +62,7 @@ protected:
         window.reset();
         // The destroyed window asked the thread's loop to end; the next test has a loop of its own.
         MSG quit;
-        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
+        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
     }
 
     HWND mainWindow() { return fromHandle32<HWND>(window->windowHandle()); }

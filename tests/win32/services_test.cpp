@@ -80,15 +80,24 @@ TEST(TextCodecWin32, ConvertsThroughTheAnsiCodePage) {
     EXPECT_EQ(codec.utf8ToAnsi("plain ASCII 123"), "plain ASCII 123");
     EXPECT_EQ(codec.ansiToUtf8(""), "");
     if (GetACP() != 1252) GTEST_SKIP() << "the checks below are for code page 1252, this system uses " << GetACP();
-    EXPECT_EQ(codec.utf8ToAnsi("Gr\xC3\xBC\xC3\x9F" "e"), "Gr\xFC\xDF" "e");   // "Grüße"
-    EXPECT_EQ(codec.ansiToUtf8("Gr\xFC\xDF" "e"), "Gr\xC3\xBC\xC3\x9F" "e");
+    EXPECT_EQ(codec.utf8ToAnsi("Gr\xC3\xBC\xC3\x9F"
+                               "e"),
+              "Gr\xFC\xDF"
+              "e");  // "Grüße"
+    EXPECT_EQ(codec.ansiToUtf8("Gr\xFC\xDF"
+                               "e"),
+              "Gr\xC3\xBC\xC3\x9F"
+              "e");
     EXPECT_EQ(codec.utf8ToAnsi("\xE4\xB8\xAD"), "?");  // a character 1252 cannot hold
 }
 
 TEST(TextCodecWin32, UpperCaseIsTheSystemsNotOnlyAscii) {
     TextCodecWin32 codec;
     EXPECT_EQ(codec.toUpper("demo shop 7"), "DEMO SHOP 7");
-    EXPECT_EQ(codec.toUpper("\xC3\xA4" "b\xD0\xB4"), "\xC3\x84" "B\xD0\x94");  // "äbд" -> "ÄBД"
+    EXPECT_EQ(codec.toUpper("\xC3\xA4"
+                            "b\xD0\xB4"),
+              "\xC3\x84"
+              "B\xD0\x94");  // "äbд" -> "ÄBД"
 }
 
 TEST(ProfileReaderWin32, ReadsKeysAndFallsBackToTheDefault) {

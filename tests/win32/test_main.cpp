@@ -14,8 +14,8 @@ TempFolder::TempFolder() {
     wchar_t base[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH, base);
     static int counter = 0;
-    const std::wstring folder = std::wstring(base) + L"tavrio-win32-" + std::to_wstring(GetCurrentProcessId()) +
-                                L"-" + std::to_wstring(++counter);
+    const std::wstring folder = std::wstring(base) + L"tavrio-win32-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                std::to_wstring(++counter);
     CreateDirectoryW(folder.c_str(), nullptr);
     path_ = narrow(folder);
 }

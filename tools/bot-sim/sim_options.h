@@ -10,14 +10,14 @@
 namespace botsim {
 
 struct SimOptions {
-  unsigned short port = 3033;
-  std::string key = "qvx";
-  std::string phone = "919876543210";
-  std::string name = "Demo Shop";
-  int linkAfterSeconds = -1;  // negative: link only by hand
-  int qrRefreshSeconds = 20;
-  int startDelayMs = 0;
-  int ioTimeoutMs = 10000;
+    unsigned short port = 3033;
+    std::string key = "qvx";
+    std::string phone = "919876543210";
+    std::string name = "Demo Shop";
+    int linkAfterSeconds = -1;  // negative: link only by hand
+    int qrRefreshSeconds = 20;
+    int startDelayMs = 0;
+    int ioTimeoutMs = 10000;
 };
 
 using KeyValues = std::map<std::string, std::string>;

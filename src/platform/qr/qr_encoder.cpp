@@ -20,8 +20,7 @@ class BitWriter {
 public:
     explicit BitWriter(uint8_t* out) : out_(out) {}
 
-    void put(uint32_t value, int bits)
-    {
+    void put(uint32_t value, int bits) {
         acc_ = (acc_ << bits) | value;
         pending_ += bits;
         while (pending_ >= 8) {
@@ -29,8 +28,7 @@ public:
             out_[bytes_++] = static_cast<uint8_t>(acc_ >> pending_);
         }
     }
-    void padToByte()
-    {
+    void padToByte() {
         if (pending_ != 0) put(0, 8 - pending_);
     }
     size_t bytes() const { return bytes_; }
@@ -55,14 +53,10 @@ struct Workspace {
 
 bool validEcc(Ecc e) { return static_cast<unsigned>(e) <= static_cast<unsigned>(Ecc::H); }
 
-bool fits(size_t length, int version, Ecc ecc)
-{
-    return length <= static_cast<size_t>(byteCapacity(version, ecc));
-}
+bool fits(size_t length, int version, Ecc ecc) { return length <= static_cast<size_t>(byteCapacity(version, ecc)); }
 
 // One byte-mode segment, terminator, bit padding and the alternating pad codewords.
-void writeDataCodewords(std::string_view bytes, int version, int capacity, uint8_t* out)
-{
+void writeDataCodewords(std::string_view bytes, int version, int capacity, uint8_t* out) {
     BitWriter w(out);
     w.put(0x4, 4);
     w.put(static_cast<uint32_t>(bytes.size()), byteModeCountBits(version));
@@ -74,8 +68,7 @@ void writeDataCodewords(std::string_view bytes, int version, int capacity, uint8
 }
 
 // Splits the data into blocks, adds each block's error correction and interleaves the lot.
-void buildCodewords(Workspace& ws, int version, Ecc ecc)
-{
+void buildCodewords(Workspace& ws, int version, Ecc ecc) {
     const int total = totalCodewords(version);
     const int blocks = blockCount(version, ecc);
     const int eccLen = eccCodewordsPerBlock(version, ecc);
@@ -86,8 +79,7 @@ void buildCodewords(Workspace& ws, int version, Ecc ecc)
     auto dataOffset = [&](int b) { return b * shortData + (b > shortBlocks ? b - shortBlocks : 0); };
 
     for (int b = 0; b < blocks; ++b) {
-        reedSolomonRemainder(ws.data + dataOffset(b), static_cast<size_t>(dataLength(b)), eccLen,
-                             ws.ecc + b * eccLen);
+        reedSolomonRemainder(ws.data + dataOffset(b), static_cast<size_t>(dataLength(b)), eccLen, ws.ecc + b * eccLen);
     }
 
     int n = 0;
@@ -103,14 +95,12 @@ void buildCodewords(Workspace& ws, int version, Ecc ecc)
 
 }  // namespace
 
-int byteCapacity(int version, Ecc ecc)
-{
+int byteCapacity(int version, Ecc ecc) {
     if (version < kMinVersion || version > kMaxVersion || !validEcc(ecc)) return 0;
     return (dataCodewords(version, ecc) * 8 - 4 - byteModeCountBits(version)) / 8;
 }
 
-std::optional<QrCode> encode(std::string_view bytes, Ecc minEcc, bool boostEcc, int forceVersion, int forceMask)
-{
+std::optional<QrCode> encode(std::string_view bytes, Ecc minEcc, bool boostEcc, int forceVersion, int forceMask) {
     if (!validEcc(minEcc) || forceVersion < 0 || forceVersion > kMaxVersion || forceMask < -1 ||
         forceMask >= kMaskCount) {
         return std::nullopt;

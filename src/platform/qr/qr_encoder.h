@@ -16,13 +16,12 @@ enum class Ecc : uint8_t { L = 0, M = 1, Q = 2, H = 3 };
 struct QrCode {
     int version = 0;  // 1..40
     Ecc ecc = Ecc::M;
-    int mask = 0;     // 0..7
-    int size = 0;     // modules per side: 17 + 4 * version
+    int mask = 0;  // 0..7
+    int size = 0;  // modules per side: 17 + 4 * version
     // size * size entries, row after row; 1 = dark. No quiet zone.
     std::vector<uint8_t> modules;
 
-    bool dark(int x, int y) const
-    {
+    bool dark(int x, int y) const {
         return x >= 0 && y >= 0 && x < size && y < size && modules[static_cast<size_t>(y) * size + x] != 0;
     }
 };
@@ -38,7 +37,7 @@ int byteCapacity(int version, Ecc ecc);
 // that version still holds the data. forceVersion 1..40 fixes the version (0 = smallest that fits),
 // forceMask 0..7 fixes the mask (-1 = lowest penalty). Returns nullopt when the data does not fit or an
 // argument is out of range.
-std::optional<QrCode> encode(std::string_view bytes, Ecc minEcc = Ecc::M, bool boostEcc = true,
-                             int forceVersion = 0, int forceMask = -1);
+std::optional<QrCode> encode(std::string_view bytes, Ecc minEcc = Ecc::M, bool boostEcc = true, int forceVersion = 0,
+                             int forceMask = -1);
 
 }  // namespace tavrio::qr

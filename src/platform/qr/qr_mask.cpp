@@ -13,17 +13,16 @@ constexpr int kPenaltyBalance = 10;
 // Every mask repeats after 12 rows and after 12 columns.
 constexpr int kPeriod = 12;
 
-constexpr bool inverts(int mask, int x, int y)
-{
+constexpr bool inverts(int mask, int x, int y) {
     switch (mask) {
-    case 0: return (x + y) % 2 == 0;
-    case 1: return y % 2 == 0;
-    case 2: return x % 3 == 0;
-    case 3: return (x + y) % 3 == 0;
-    case 4: return (y / 2 + x / 3) % 2 == 0;
-    case 5: return (x * y) % 2 + (x * y) % 3 == 0;
-    case 6: return ((x * y) % 2 + (x * y) % 3) % 2 == 0;
-    default: return ((x + y) % 2 + (x * y) % 3) % 2 == 0;
+        case 0: return (x + y) % 2 == 0;
+        case 1: return y % 2 == 0;
+        case 2: return x % 3 == 0;
+        case 3: return (x + y) % 3 == 0;
+        case 4: return (y / 2 + x / 3) % 2 == 0;
+        case 5: return (x * y) % 2 + (x * y) % 3 == 0;
+        case 6: return ((x * y) % 2 + (x * y) % 3) % 2 == 0;
+        default: return ((x + y) % 2 + (x * y) % 3) % 2 == 0;
     }
 }
 
@@ -33,8 +32,7 @@ struct MaskLines {
     uint64_t col[kMaskCount][kPeriod][kWords] = {};
 };
 
-constexpr MaskLines makeMaskLines()
-{
+constexpr MaskLines makeMaskLines() {
     MaskLines t;
     for (int m = 0; m < kMaskCount; ++m) {
         for (int r = 0; r < kPeriod; ++r) {
@@ -49,8 +47,7 @@ constexpr MaskLines makeMaskLines()
 
 constexpr MaskLines kMaskLines = makeMaskLines();
 
-inline int popcount(uint64_t v)
-{
+inline int popcount(uint64_t v) {
 #if defined(__GNUC__) && defined(__POPCNT__)
     return __builtin_popcountll(v);
 #else
@@ -62,8 +59,7 @@ inline int popcount(uint64_t v)
 #endif
 }
 
-inline uint64_t laneMask(int size, int word)
-{
+inline uint64_t laneMask(int size, int word) {
     const int bits = size - word * 64;
     if (bits >= 64) return ~uint64_t{0};
     return bits <= 0 ? 0 : (uint64_t{1} << bits) - 1;
@@ -71,8 +67,7 @@ inline uint64_t laneMask(int size, int word)
 
 // N1 and N3 along the line index of g, 64 lanes (one word column) at a time. For the rows grid these are
 // the runs down each column, for the cols grid the runs along each row.
-int linePenalty(const BitGrid& g, int size)
-{
+int linePenalty(const BitGrid& g, int size) {
     int runs = 0;
     int finders = 0;
     uint64_t same[kMaxSize];        // same[i]: line i equals line i + 1, lane by lane
@@ -104,8 +99,7 @@ int linePenalty(const BitGrid& g, int size)
 }
 
 // 2x2 blocks of one colour, each counted wherever it sits, so a larger block scores (m-1)(n-1) times.
-int blockPenalty(const BitGrid& rows, int size)
-{
+int blockPenalty(const BitGrid& rows, int size) {
     const int words = wordsFor(size);
     int blocks = 0;
     for (int y = 0; y + 1 < size; ++y) {
@@ -124,8 +118,7 @@ int blockPenalty(const BitGrid& rows, int size)
     return blocks * kPenaltyBlock;
 }
 
-int balancePenalty(const BitGrid& rows, int size)
-{
+int balancePenalty(const BitGrid& rows, int size) {
     int dark = 0;
     for (int y = 0; y < size; ++y) {
         for (int w = 0; w < wordsFor(size); ++w) dark += popcount(rows.line[y][w]);
@@ -139,8 +132,7 @@ int balancePenalty(const BitGrid& rows, int size)
 
 bool maskInverts(int mask, int x, int y) { return inverts(mask, x, y); }
 
-void dataModulesOf(const Matrix& function, Matrix& data)
-{
+void dataModulesOf(const Matrix& function, Matrix& data) {
     const int size = function.size;
     data.reset(size);
     for (int i = 0; i < size; ++i) {
@@ -151,8 +143,7 @@ void dataModulesOf(const Matrix& function, Matrix& data)
     }
 }
 
-void applyMask(int mask, const Matrix& base, const Matrix& data, Matrix& out)
-{
+void applyMask(int mask, const Matrix& base, const Matrix& data, Matrix& out) {
     const int size = base.size;
     const int words = wordsFor(size);
     out.size = size;
@@ -166,8 +157,7 @@ void applyMask(int mask, const Matrix& base, const Matrix& data, Matrix& out)
     }
 }
 
-int penalty(const Matrix& m)
-{
+int penalty(const Matrix& m) {
     return linePenalty(m.rows, m.size) + linePenalty(m.cols, m.size) + blockPenalty(m.rows, m.size) +
            balancePenalty(m.rows, m.size);
 }

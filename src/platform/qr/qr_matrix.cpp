@@ -7,14 +7,12 @@
 namespace tavrio::qr::detail {
 namespace {
 
-void mark(Matrix& base, Matrix& function, int x, int y, bool dark)
-{
+void mark(Matrix& base, Matrix& function, int x, int y, bool dark) {
     base.set(x, y, dark);
     function.set(x, y, true);
 }
 
-void drawFinder(Matrix& base, Matrix& function, int left, int top)
-{
+void drawFinder(Matrix& base, Matrix& function, int left, int top) {
     // 7x7 finder and the light separator around it (distance 4 from the centre), clipped at the edge.
     for (int dy = -4; dy <= 4; ++dy) {
         for (int dx = -4; dx <= 4; ++dx) {
@@ -27,8 +25,7 @@ void drawFinder(Matrix& base, Matrix& function, int left, int top)
     }
 }
 
-void drawAlignment(Matrix& base, Matrix& function, int cx, int cy)
-{
+void drawAlignment(Matrix& base, Matrix& function, int cx, int cy) {
     for (int dy = -2; dy <= 2; ++dy) {
         for (int dx = -2; dx <= 2; ++dx) {
             mark(base, function, cx + dx, cy + dy, std::max(std::abs(dx), std::abs(dy)) != 1);
@@ -38,15 +35,13 @@ void drawAlignment(Matrix& base, Matrix& function, int cx, int cy)
 
 }  // namespace
 
-void Matrix::reset(int newSize)
-{
+void Matrix::reset(int newSize) {
     size = newSize;
     std::memset(rows.line, 0, sizeof rows.line);
     std::memset(cols.line, 0, sizeof cols.line);
 }
 
-void drawFunctionPatterns(int version, Matrix& base, Matrix& function)
-{
+void drawFunctionPatterns(int version, Matrix& base, Matrix& function) {
     const int size = symbolSize(version);
     base.reset(size);
     function.reset(size);
@@ -91,8 +86,7 @@ void drawFunctionPatterns(int version, Matrix& base, Matrix& function)
     }
 }
 
-void placeCodewords(const uint8_t* codewords, size_t count, const Matrix& function, Matrix& base)
-{
+void placeCodewords(const uint8_t* codewords, size_t count, const Matrix& function, Matrix& base) {
     const int size = base.size;
     const size_t totalBits = count * 8;
     size_t bit = 0;
@@ -114,8 +108,7 @@ void placeCodewords(const uint8_t* codewords, size_t count, const Matrix& functi
     }
 }
 
-void drawFormatBits(Ecc ecc, int mask, Matrix& m)
-{
+void drawFormatBits(Ecc ecc, int mask, Matrix& m) {
     const uint32_t bits = formatBits(ecc, mask);
     const int size = m.size;
     auto bitAt = [bits](int i) { return ((bits >> i) & 1u) != 0; };

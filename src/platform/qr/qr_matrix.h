@@ -17,8 +17,7 @@ struct BitGrid {
     uint64_t line[kMaxSize][kWords];
 
     bool get(int l, int bit) const { return (line[l][bit >> 6] >> (bit & 63)) & 1u; }
-    void set(int l, int bit, bool on)
-    {
+    void set(int l, int bit, bool on) {
         const uint64_t m = uint64_t{1} << (bit & 63);
         if (on) {
             line[l][bit >> 6] |= m;
@@ -35,8 +34,7 @@ struct Matrix {
 
     void reset(int newSize);
     bool dark(int x, int y) const { return rows.get(y, x); }
-    void set(int x, int y, bool on)
-    {
+    void set(int x, int y, bool on) {
         rows.set(y, x, on);
         cols.set(x, y, on);
     }

@@ -14,8 +14,7 @@ struct GfTables {
     uint8_t genLog[kMaxEccPerBlock + 1][kMaxEccPerBlock] = {};
 };
 
-constexpr GfTables makeTables()
-{
+constexpr GfTables makeTables() {
     GfTables t;
     unsigned x = 1;
     for (int i = 0; i < 255; ++i) {
@@ -49,14 +48,12 @@ constexpr GfTables kGf = makeTables();
 
 }  // namespace
 
-uint8_t gfMultiply(uint8_t a, uint8_t b)
-{
+uint8_t gfMultiply(uint8_t a, uint8_t b) {
     if (a == 0 || b == 0) return 0;
     return kGf.exp[kGf.log[a] + kGf.log[b]];
 }
 
-void reedSolomonRemainder(const uint8_t* data, size_t length, int eccLength, uint8_t* ecc)
-{
+void reedSolomonRemainder(const uint8_t* data, size_t length, int eccLength, uint8_t* ecc) {
     const uint8_t* gen = kGf.genLog[eccLength];
     uint8_t reg[kMaxEccPerBlock + 1] = {};
     for (size_t i = 0; i < length; ++i) {

@@ -9,8 +9,7 @@ public:
     bool isPlainFile(const std::string& path) override;
     bool deleteFile(const std::string& path) override;
     std::optional<std::uint64_t> fileSize(const std::string& path) override;
-    std::optional<std::string> readBytes(const std::string& path, std::uint64_t offset,
-                                         std::uint64_t length) override;
+    std::optional<std::string> readBytes(const std::string& path, std::uint64_t offset, std::uint64_t length) override;
 };
 
 }  // namespace tavrio::win32

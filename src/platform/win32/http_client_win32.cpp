@@ -68,11 +68,10 @@ UINT codePageOfCharset(const std::string& name) {
         UINT codePage;
     };
     static constexpr Known kKnown[] = {
-        {"utf-8", CP_UTF8},       {"utf8", CP_UTF8},          {"us-ascii", 20127},     {"ascii", 20127},
-        {"latin1", 28591},        {"iso-8859-1", 28591},      {"koi8-r", 20866},       {"koi8-u", 21866},
-        {"shift_jis", 932},       {"shift-jis", 932},         {"euc-jp", 20932},       {"gb2312", 936},
-        {"gbk", 936},             {"gb18030", 54936},         {"big5", 950},           {"euc-kr", 949},
-        {"ks_c_5601-1987", 949},  {"utf-16", 1200},           {"utf-16le", 1200},      {"utf-16be", 1201},
+        {"utf-8", CP_UTF8},    {"utf8", CP_UTF8},       {"us-ascii", 20127}, {"ascii", 20127},   {"latin1", 28591},
+        {"iso-8859-1", 28591}, {"koi8-r", 20866},       {"koi8-u", 21866},   {"shift_jis", 932}, {"shift-jis", 932},
+        {"euc-jp", 20932},     {"gb2312", 936},         {"gbk", 936},        {"gb18030", 54936}, {"big5", 950},
+        {"euc-kr", 949},       {"ks_c_5601-1987", 949}, {"utf-16", 1200},    {"utf-16le", 1200}, {"utf-16be", 1201},
     };
     for (const Known& known : kKnown) {
         if (name == known.name) return known.codePage;
@@ -144,8 +143,8 @@ HttpResult HttpClientWin32::send(const HttpRequest& request) {
 
     // No agent of the session's own: the only User-Agent sent is the one the request names. The bot is on this
     // machine, so no proxy is ever asked.
-    UniqueInternet session(WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
-                                       WINHTTP_NO_PROXY_BYPASS, 0));
+    UniqueInternet session(
+        WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) return lastFailure();
     UniqueInternet connection(WinHttpConnect(session.get(), host.c_str(), parts.nPort, 0));
     if (!connection) return lastFailure();
@@ -166,8 +165,7 @@ HttpResult HttpClientWin32::send(const HttpRequest& request) {
         // of its own (without it a bot that accepts and never answers holds the window for ever under Wine).
         if (t.receiveMs != 0) {
             DWORD headersMs = static_cast<DWORD>(t.receiveMs);
-            if (!WinHttpSetOption(http.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headersMs,
-                                  sizeof headersMs)) {
+            if (!WinHttpSetOption(http.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headersMs, sizeof headersMs)) {
                 return lastFailure();
             }
         }

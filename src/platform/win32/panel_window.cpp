@@ -28,8 +28,8 @@ UniqueFont makeFont(int dpiY, bool bold) {
     // "MS Sans Serif" 8.25 pt, the window's default font.
     const int height = -MulDiv(825, dpiY, 7200);
     return UniqueFont(CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                  DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif"));
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                  L"MS Sans Serif"));
 }
 
 int buttonsHeld(WPARAM keys) {
@@ -56,16 +56,16 @@ bool PanelWindow::create() {
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = instance_;
     windowClass.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(TAVRIO_IDI_PANEL));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(TAVRIO_IDI_PANEL), IMAGE_ICON,
-                                                        GetSystemMetrics(SM_CXSMICON),
-                                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    windowClass.hIconSm =
+        static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(TAVRIO_IDI_PANEL), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     windowClass.lpszClassName = kPanelWindowClassName;
     WNDCLASSEXW existing{};
     existing.cbSize = sizeof existing;
-    const bool registered = GetClassInfoExW(instance_, kPanelWindowClassName, &existing) != FALSE ||
-                            RegisterClassExW(&windowClass) != 0;
+    const bool registered =
+        GetClassInfoExW(instance_, kPanelWindowClassName, &existing) != FALSE || RegisterClassExW(&windowClass) != 0;
     if (!registered || !registerQrCodeClass(instance_)) return false;
 
     {
@@ -89,9 +89,9 @@ bool PanelWindow::create() {
     normalFont_ = makeFont(dpiY_, false);
     boldFont_ = makeFont(dpiY_, true);
     for (std::size_t i = 0; i < statusIcons_.size(); ++i) {
-        statusIcons_[i].reset(static_cast<HICON>(LoadImageW(instance_,
-                                                            MAKEINTRESOURCEW(TAVRIO_IDI_STATUS_FIRST + i), IMAGE_ICON,
-                                                            kStatusIconSide, kStatusIconSide, LR_DEFAULTCOLOR)));
+        statusIcons_[i].reset(
+            static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(TAVRIO_IDI_STATUS_FIRST + i), IMAGE_ICON,
+                                          kStatusIconSide, kStatusIconSide, LR_DEFAULTCOLOR)));
     }
     return true;
 }
@@ -137,14 +137,9 @@ bool PanelWindow::createControl(ControlId id, const ControlState& state) {
             // The texts come from files and the bot; an '&' in them is a character, not a key mark.
             style |= SS_LEFT | SS_NOPREFIX;
             break;
-        case ControlKind::QrCode:
-            className = kQrCodeClassName;
-            break;
-        case ControlKind::Picture:
-            style |= SS_ICON;
-            break;
-        case ControlKind::MenuItem:
-            break;
+        case ControlKind::QrCode: className = kQrCodeClassName; break;
+        case ControlKind::Picture: style |= SS_ICON; break;
+        case ControlKind::MenuItem: break;
     }
     if (state.visible) style |= WS_VISIBLE;
     if (!state.enabled) style |= WS_DISABLED;
@@ -152,8 +147,8 @@ bool PanelWindow::createControl(ControlId id, const ControlState& state) {
     const RECT at = pixelRect(state);
     const bool textAtCreation = state.kind != ControlKind::Picture && state.kind != ControlKind::QrCode;
     applying_ = true;
-    HWND control = CreateWindowExW(exStyle, className, textAtCreation ? widen(state.text).c_str() : L"", style,
-                                   at.left, at.top, at.right - at.left, at.bottom - at.top, window_,
+    HWND control = CreateWindowExW(exStyle, className, textAtCreation ? widen(state.text).c_str() : L"", style, at.left,
+                                   at.top, at.right - at.left, at.bottom - at.top, window_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(commandId)), instance_, nullptr);
     applying_ = false;
     if (control == nullptr) return false;
@@ -196,8 +191,8 @@ void PanelWindow::applyControl(ControlId id, const ControlState& state) {
         MoveWindow(control, at.left, at.top, at.right - at.left, at.bottom - at.top, TRUE);
     }
     if (state.bold != before.bold) {
-        SendMessageW(control, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(state.bold ? boldFont_.get() : normalFont_.get()), TRUE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(state.bold ? boldFont_.get() : normalFont_.get()),
+                     TRUE);
     }
     if (state.textColor != before.textColor) InvalidateRect(control, nullptr, TRUE);
     if ((IsWindowEnabled(control) != FALSE) != state.enabled) EnableWindow(control, state.enabled);
@@ -252,8 +247,8 @@ void PanelWindow::showPopupMenu() {
     GetCursorPos(&at);
     // Without this the menu stays open when the user clicks somewhere else (the window is usually hidden).
     SetForegroundWindow(window_);
-    const UINT chosen = static_cast<UINT>(TrackPopupMenu(popupMenu_.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON,
-                                                         at.x, at.y, 0, window_, nullptr));
+    const UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(popupMenu_.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr));
     // Gives the window a message after the menu, so that the next menu opens and closes properly.
     PostMessageW(window_, WM_NULL, 0, 0);
     const int index = static_cast<int>(chosen) - kFirstCommandId;
@@ -324,25 +319,16 @@ LRESULT PanelWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     switch (message) {
-        case WM_COMMAND:
-            return onCommand(wParam, lParam);
+        case WM_COMMAND: return onCommand(wParam, lParam);
         case WM_TIMER:
             if (wParam == kPollTimerId && form_ != nullptr) form_->timerTick();
             return 0;
         // The tray icon's notifications arrive here too: its callback message is WM_MOUSEMOVE, with the
         // notification code where the x position would be.
-        case WM_MOUSEMOVE:
-            onMouse(buttonsHeld(wParam), lParam, false);
-            return 0;
-        case WM_LBUTTONDOWN:
-            onMouse(kLeftButton, lParam, true);
-            return 0;
-        case WM_RBUTTONDOWN:
-            onMouse(kRightButton, lParam, true);
-            return 0;
-        case WM_MBUTTONDOWN:
-            onMouse(kMiddleButton, lParam, true);
-            return 0;
+        case WM_MOUSEMOVE: onMouse(buttonsHeld(wParam), lParam, false); return 0;
+        case WM_LBUTTONDOWN: onMouse(kLeftButton, lParam, true); return 0;
+        case WM_RBUTTONDOWN: onMouse(kRightButton, lParam, true); return 0;
+        case WM_MBUTTONDOWN: onMouse(kMiddleButton, lParam, true); return 0;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLOREDIT:
             if (const ControlState* state = mirrored(reinterpret_cast<HWND>(lParam));
@@ -360,8 +346,7 @@ LRESULT PanelWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             form_->releaseTray();
             DestroyWindow(window_);
             return 0;
-        case WM_QUERYENDSESSION:
-            return TRUE;
+        case WM_QUERYENDSESSION: return TRUE;
         case WM_ENDSESSION:
             if (wParam != FALSE) endSession();
             return 0;
@@ -369,8 +354,7 @@ LRESULT PanelWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             KillTimer(window_, kPollTimerId);
             PostQuitMessage(0);
             return 0;
-        default:
-            break;
+        default: break;
     }
     return DefWindowProcW(window_, message, wParam, lParam);
 }

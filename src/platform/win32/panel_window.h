@@ -5,8 +5,8 @@
 #include <array>
 
 #include "app/main_window.h"
-#include "platform/window_host.h"
 #include "platform/win32/win32.h"
+#include "platform/window_host.h"
 
 namespace tavrio::win32 {
 

@@ -8,9 +8,8 @@ namespace tavrio::win32 {
 
 // The A function on purpose: the profile file is ANSI text and its lookup rules (case, blanks, comments) are
 // the system's own.
-std::string ProfileReaderWin32::readString(const std::string& file, const std::string& section,
-                                           const std::string& key, const std::string& defaultValue,
-                                           std::uint32_t bufferSize) {
+std::string ProfileReaderWin32::readString(const std::string& file, const std::string& section, const std::string& key,
+                                           const std::string& defaultValue, std::uint32_t bufferSize) {
     if (bufferSize == 0) return {};
     std::vector<char> buffer(bufferSize, '\0');
     const std::string ansiSection = codec_.utf8ToAnsi(section);

@@ -82,9 +82,7 @@ void paint(HWND window, const QrState& state) {
 LRESULT CALLBACK qrWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     QrState* state = stateOf(window);
     switch (message) {
-        case WM_NCCREATE:
-            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new QrState));
-            break;
+        case WM_NCCREATE: SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new QrState)); break;
         case WM_NCDESTROY:
             delete state;
             SetWindowLongPtrW(window, GWLP_USERDATA, 0);
@@ -97,16 +95,14 @@ LRESULT CALLBACK qrWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             }
             return result;
         }
-        case WM_ERASEBKGND:
-            return 1;  // the paint covers every pixel
+        case WM_ERASEBKGND: return 1;  // the paint covers every pixel
         case WM_PAINT:
             if (state != nullptr) {
                 paint(window, *state);
                 return 0;
             }
             break;
-        default:
-            break;
+        default: break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -42,9 +42,7 @@ struct KernelHandleCloser {
 using UniqueHandle = std::unique_ptr<void, KernelHandleCloser>;
 
 // CreateFileW reports failure as INVALID_HANDLE_VALUE, most other calls as null; both end up empty here.
-inline UniqueHandle ownHandle(HANDLE handle) {
-    return UniqueHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
-}
+inline UniqueHandle ownHandle(HANDLE handle) { return UniqueHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle); }
 
 struct GdiObjectDeleter {
     void operator()(HGDIOBJ object) const {

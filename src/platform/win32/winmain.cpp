@@ -40,8 +40,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     IconFactoryWin32 icons;
     ProfileReaderWin32 profile(codec);
     ShellTrayWin32 shell;
-    Form1 form(Services{files, codec, processes, clock, messages, http, icons, profile, shell, window,
-                        programFolder(), revisionNumber()});
+    Form1 form(Services{files, codec, processes, clock, messages, http, icons, profile, shell, window, programFolder(),
+                        revisionNumber()});
     if (!window.attach(form)) return 1;
 
     form.load();

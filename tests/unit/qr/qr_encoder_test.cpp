@@ -16,8 +16,7 @@ namespace {
 
 using test::decodeWithZxing;
 
-TEST(QrEncoder, EmptyInputEncodesInTheSmallestSymbol)
-{
+TEST(QrEncoder, EmptyInputEncodesInTheSmallestSymbol) {
     const auto code = encode("");
     ASSERT_TRUE(code.has_value());
     EXPECT_EQ(code->version, 1);
@@ -28,21 +27,18 @@ TEST(QrEncoder, EmptyInputEncodesInTheSmallestSymbol)
     EXPECT_EQ(decoded->bytes, "");
 }
 
-TEST(QrEncoder, TooLongInputIsRefusedAtEachLevel)
-{
+TEST(QrEncoder, TooLongInputIsRefusedAtEachLevel) {
     for (Ecc ecc : test::kLevels) {
         const int most = byteCapacity(kMaxVersion, ecc);
         EXPECT_TRUE(encode(std::string(static_cast<size_t>(most), 'a'), ecc).has_value()) << test::levelName(ecc);
-        EXPECT_FALSE(encode(std::string(static_cast<size_t>(most) + 1, 'a'), ecc).has_value())
-            << test::levelName(ecc);
+        EXPECT_FALSE(encode(std::string(static_cast<size_t>(most) + 1, 'a'), ecc).has_value()) << test::levelName(ecc);
     }
     // The largest symbol at the lowest level is the hard limit.
     EXPECT_EQ(byteCapacity(40, Ecc::L), 2953);
     EXPECT_FALSE(encode(std::string(100000, 'a'), Ecc::L).has_value());
 }
 
-TEST(QrEncoder, BoostRaisesTheLevelOnlyWithinTheChosenVersion)
-{
+TEST(QrEncoder, BoostRaisesTheLevelOnlyWithinTheChosenVersion) {
     const auto tiny = encode("x", Ecc::L, true);
     EXPECT_EQ(tiny->version, 1);
     EXPECT_EQ(tiny->ecc, Ecc::H);
@@ -63,8 +59,7 @@ TEST(QrEncoder, BoostRaisesTheLevelOnlyWithinTheChosenVersion)
     EXPECT_EQ(decoded->ecLevel, "Q");
 }
 
-TEST(QrEncoder, ForcedVersionMustHoldTheText)
-{
+TEST(QrEncoder, ForcedVersionMustHoldTheText) {
     const std::string text(static_cast<size_t>(byteCapacity(5, Ecc::M)) + 1, 'x');
     EXPECT_FALSE(encode(text, Ecc::M, false, 5).has_value());
     const auto bigger = encode(text, Ecc::M, false, 9);
@@ -75,8 +70,7 @@ TEST(QrEncoder, ForcedVersionMustHoldTheText)
     EXPECT_EQ(decoded->bytes, text);
 }
 
-TEST(QrEncoder, OutOfRangeArgumentsAreRefused)
-{
+TEST(QrEncoder, OutOfRangeArgumentsAreRefused) {
     EXPECT_FALSE(encode("x", Ecc::M, true, 41).has_value());
     EXPECT_FALSE(encode("x", Ecc::M, true, -1).has_value());
     EXPECT_FALSE(encode("x", Ecc::M, true, 0, 8).has_value());
@@ -87,8 +81,7 @@ TEST(QrEncoder, OutOfRangeArgumentsAreRefused)
 }
 
 // The penalty rules written out module by module; outside the symbol counts as light.
-int referencePenalty(const QrCode& c)
-{
+int referencePenalty(const QrCode& c) {
     const int n = c.size;
     int score = 0;
     for (int pass = 0; pass < 2; ++pass) {
@@ -131,8 +124,7 @@ int referencePenalty(const QrCode& c)
     return score;
 }
 
-int encoderPenalty(const QrCode& c)
-{
+int encoderPenalty(const QrCode& c) {
     auto m = std::make_unique<detail::Matrix>();
     m->reset(c.size);
     for (int y = 0; y < c.size; ++y) {
@@ -143,11 +135,10 @@ int encoderPenalty(const QrCode& c)
 
 class MaskChoice : public ::testing::TestWithParam<int> {};
 
-TEST_P(MaskChoice, PenaltyMatchesReferenceAndLowestWins)
-{
+TEST_P(MaskChoice, PenaltyMatchesReferenceAndLowestWins) {
     const int version = GetParam();
-    const std::string text = test::sampleBytes(static_cast<size_t>(byteCapacity(version, Ecc::M)) / 2 + 1,
-                                               static_cast<uint32_t>(version));
+    const std::string text =
+        test::sampleBytes(static_cast<size_t>(byteCapacity(version, Ecc::M)) / 2 + 1, static_cast<uint32_t>(version));
     int best = -1;
     int bestScore = 0;
     for (int mask = 0; mask < 8; ++mask) {

@@ -23,13 +23,12 @@ struct QrcodeFree {
 };
 using QrcodePtr = std::unique_ptr<QRcode, QrcodeFree>;
 
-QRecLevel toQrencode(Ecc e)
-{
+QRecLevel toQrencode(Ecc e) {
     switch (e) {
-    case Ecc::L: return QR_ECLEVEL_L;
-    case Ecc::M: return QR_ECLEVEL_M;
-    case Ecc::Q: return QR_ECLEVEL_Q;
-    default: return QR_ECLEVEL_H;
+        case Ecc::L: return QR_ECLEVEL_L;
+        case Ecc::M: return QR_ECLEVEL_M;
+        case Ecc::Q: return QR_ECLEVEL_Q;
+        default: return QR_ECLEVEL_H;
     }
 }
 
@@ -38,8 +37,7 @@ struct FormatInfo {
     int levelBits;
     int mask;
 };
-FormatInfo readFormat(const QRcode& q)
-{
+FormatInfo readFormat(const QRcode& q) {
     static const int kPositions[15][2] = {{0, 8}, {1, 8}, {2, 8}, {3, 8}, {4, 8}, {5, 8}, {7, 8}, {8, 8},
                                           {8, 7}, {8, 5}, {8, 4}, {8, 3}, {8, 2}, {8, 1}, {8, 0}};
     int bits = 0;
@@ -49,8 +47,7 @@ FormatInfo readFormat(const QRcode& q)
 }
 
 // Index of the first differing module, or -1.
-int firstDifference(const QRcode& q, const QrCode& mine)
-{
+int firstDifference(const QRcode& q, const QrCode& mine) {
     if (q.width != mine.size) return 0;
     for (int i = 0; i < q.width * q.width; ++i) {
         if ((q.data[i] & 1) != mine.modules[static_cast<size_t>(i)]) return i;
@@ -67,20 +64,18 @@ class LibqrencodeMatch : public ::testing::TestWithParam<std::tuple<int, Ecc>> {
 protected:
     // The shortest text that needs this version: one byte more than the version below holds. That leaves
     // room for terminator and pad codewords, which the full-symbol round trip never reaches.
-    std::string text() const
-    {
+    std::string text() const {
         const auto [version, ecc] = GetParam();
         const int previous = version > 1 ? byteCapacity(version - 1, ecc) : 0;
         return test::sampleBytes(static_cast<size_t>(previous + 1), version * 31u + static_cast<uint32_t>(ecc));
     }
 };
 
-TEST_P(LibqrencodeMatch, SameModulesAtItsMask)
-{
+TEST_P(LibqrencodeMatch, SameModulesAtItsMask) {
     const auto [version, ecc] = GetParam();
     const std::string t = text();
-    QrcodePtr q(QRcode_encodeData(static_cast<int>(t.size()), reinterpret_cast<const unsigned char*>(t.data()),
-                                  version, toQrencode(ecc)));
+    QrcodePtr q(QRcode_encodeData(static_cast<int>(t.size()), reinterpret_cast<const unsigned char*>(t.data()), version,
+                                  toQrencode(ecc)));
     ASSERT_TRUE(q) << "libqrencode refused the text";
     ASSERT_EQ(q->version, version);
     const FormatInfo format = readFormat(*q);
@@ -96,8 +91,7 @@ TEST_P(LibqrencodeMatch, SameModulesAtItsMask)
                         << " y=" << diff / q->width;
 }
 
-TEST_P(LibqrencodeMatch, SameModulesAtEveryMask)
-{
+TEST_P(LibqrencodeMatch, SameModulesAtEveryMask) {
     const EncodeMaskFn encodeMask = encodeMaskFn();
     if (encodeMask == nullptr) GTEST_SKIP() << "this libqrencode exports no QRcode_encodeMask";
     const auto [version, ecc] = GetParam();

@@ -7,8 +7,7 @@
 
 namespace tavrio::qr::test {
 
-std::string sampleBytes(size_t length, uint32_t seed)
-{
+std::string sampleBytes(size_t length, uint32_t seed) {
     std::string s(length, '\0');
     uint32_t x = seed * 2654435761u + 1;
     for (char& c : s) {
@@ -20,8 +19,7 @@ std::string sampleBytes(size_t length, uint32_t seed)
     return s;
 }
 
-std::optional<Decoded> decodeWithZxing(const QrCode& code)
-{
+std::optional<Decoded> decodeWithZxing(const QrCode& code) {
     constexpr int kQuiet = 4;
     constexpr int kScale = 3;
     const int side = (code.size + 2 * kQuiet) * kScale;

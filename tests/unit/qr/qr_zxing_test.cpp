@@ -23,8 +23,7 @@ using test::levelName;
 class ZxingRoundTrip : public ::testing::TestWithParam<std::tuple<int, Ecc>> {};
 
 // The fullest text the version holds at the level, so the smallest version that fits is exactly this one.
-TEST_P(ZxingRoundTrip, FullSymbolDecodesToTheSameBytes)
-{
+TEST_P(ZxingRoundTrip, FullSymbolDecodesToTheSameBytes) {
     const auto [version, ecc] = GetParam();
     const std::string text = test::sampleBytes(static_cast<size_t>(byteCapacity(version, ecc)), version * 7u + 1);
 
@@ -49,8 +48,7 @@ INSTANTIATE_TEST_SUITE_P(AllVersionsAndLevels, ZxingRoundTrip,
                          });
 
 // Each forced mask must still read; the automatic tests only ever see the masks the penalty picks.
-TEST(ZxingRoundTripMasks, EveryMaskReads)
-{
+TEST(ZxingRoundTripMasks, EveryMaskReads) {
     const std::string text = "mask check, lower case so that no other mode would be tempting";
     for (int version : {6, 7, 23}) {
         for (int mask = 0; mask < 8; ++mask) {
@@ -64,8 +62,7 @@ TEST(ZxingRoundTripMasks, EveryMaskReads)
     }
 }
 
-TEST(ZxingRoundTripText, Utf8WithTrailingLineBreakIsKeptExactly)
-{
+TEST(ZxingRoundTripText, Utf8WithTrailingLineBreakIsKeptExactly) {
     const std::string text = "pair:\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82,\xE2\x9C\x93\r\n";
     const auto code = encode(text);
     ASSERT_TRUE(code.has_value());
@@ -78,8 +75,7 @@ TEST(ZxingRoundTripText, Utf8WithTrailingLineBreakIsKeptExactly)
 // either side is light), so on byte-mode text the whole symbol, version and mask included, must come out
 // the same.
 // Lower-case text with punctuation keeps its writer in byte mode without an ECI header.
-TEST(ZxingWriter, SameSymbolWithTheAutomaticMask)
-{
+TEST(ZxingWriter, SameSymbolWithTheAutomaticMask) {
     // Its 0..8 scale: 0-2 is L, 3-4 M, 5-6 Q, 7-8 H.
     const std::pair<int, Ecc> levels[] = {{1, Ecc::L}, {4, Ecc::M}, {6, Ecc::Q}, {8, Ecc::H}};
     for (const auto& [zxingLevel, ecc] : levels) {
