@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/qr/qr_encoder.h"
+#include "qr/qr_encoder.h"
 
 namespace {
 

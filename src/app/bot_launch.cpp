@@ -6,9 +6,9 @@ namespace tavrio {
 
 void Form1::pressStart() {
     StopBot();
-    deleteIfExists("\\qr.txt");
-    deleteIfExists("\\ws.txt");
-    deleteIfExists("\\start.txt");
+    deleteIfExists(file::kQrMarker);
+    deleteIfExists(file::kReadyMarker);
+    deleteIfExists(file::kStartMarker);
     if (!LaunchBot()) {
         // The bot could not be started: the user has been told why, and the window stays stopped so that
         // START can be used again once the folder is fixed.
@@ -31,8 +31,8 @@ bool Form1::LaunchBot() {
     s_.clock.sleepMs(1000);
     bool launched = true;
     // A bot that is (still) starting has written start.txt; then no second one is launched.
-    if (!markerExists("\\start.txt")) {
-        const std::string botPath = path("\\bot.exe");
+    if (!markerExists(file::kStartMarker)) {
+        const std::string botPath = path(file::kBot);
         // Started as exactly this file, so a folder whose name has a blank never starts another program.
         const StartResult result = s_.processes.startProgram(botPath, WindowMode::Hidden);
         if (result.started) {

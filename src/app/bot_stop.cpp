@@ -8,8 +8,8 @@ void Form1::StopBot() {
     // simply fails in its hidden window.
     s_.processes.startCommandLine("taskkill /f /im bot.exe", WindowMode::Hidden);
     s_.processes.startCommandLine(" timeout /t 2", WindowMode::MinimizedWithFocus);
-    deleteIfExists("\\qr.txt");
-    deleteIfExists("\\ws.txt");
+    deleteIfExists(file::kQrMarker);
+    deleteIfExists(file::kReadyMarker);
     setText(ControlId::lblStatus, "? BOT offline");
     setColor(ControlId::lblStatus, kRed);
 }
@@ -29,7 +29,7 @@ void Form1::pressStop() {
 }
 
 void Form1::removeSession() {
-    s_.files.deleteFile(path("\\session.db"));  // a missing or locked file is passed over
+    s_.files.deleteFile(path(file::kSession));  // a missing or locked file is passed over
     s_.clock.sleepMs(1000);
 }
 

@@ -1,6 +1,8 @@
 // The window's life: load, close, unload, exit, open, and the routing of clicks and mouse positions.
 #include "app/main_window.h"
 
+#include "app/file_text.h"
+#include "app/window_layout.h"
 #include "settings/env_file.h"
 #include "settings/ini_value.h"
 
@@ -32,10 +34,10 @@ void Form1::load() {
     setVisible(ControlId::QR1, false);
 
     // START runs to its end here, before the settings are read; it uses none of them.
-    const std::string autoStart = ReadIniValue(s_.profile, path("\\conf.ini"), "tavriobot", "Autostrat", "0");
+    const std::string autoStart = ReadIniValue(s_.profile, path(file::kConfIni), "tavriobot", "Autostrat", "0");
     if (leadingNumber(autoStart) == 1) pressStart();
 
-    LoadEnvFile(path("\\.env"));
+    LoadEnvFile(path(file::kEnv));
     setText(ControlId::LBCOMP, companyName_);
     setText(ControlId::lbkey, apiKey_);
     setText(ControlId::txtPort, serverPort_);
@@ -56,7 +58,7 @@ void Form1::LoadEnvFile(const std::string& envPath) {
     const std::optional<std::string> head = s_.files.readBytes(envPath, 0, kHeadBytes);
     if (!head) return;  // locked or unreadable: the fields keep their values
     EnvSettings settings{serverPort_, apiKey_, companyName_};
-    applyEnvText(s_.codec.ansiToUtf8(*head), settings, s_.codec);
+    applyEnvText(decodeFileText(*head, s_.codec), settings, s_.codec);
     serverPort_ = settings.serverPort;
     apiKey_ = settings.apiKey;
     companyName_ = settings.companyName;

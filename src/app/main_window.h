@@ -6,7 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "app/controls.h"
+#include "app/program_files.h"
+#include "platform/controls.h"
 #include "platform/platform.h"
 #include "platform/window_host.h"
 #include "tray/sys_tray.h"

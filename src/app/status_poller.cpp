@@ -46,33 +46,33 @@ void Form1::timerTick() {
 }
 
 void Form1::RefreshBotState() {
-    setText(ControlId::Label2, signedField(tickCount_) + (markerExists("\\start.txt") ? "start.txt" : ""));
+    setText(ControlId::Label2, signedField(tickCount_) + (markerExists(file::kStartMarker) ? "start.txt" : ""));
 
-    if (markerExists("\\ssreomve.txt")) {
+    if (markerExists(file::kRestartMarker)) {
         pressStop();
-        s_.files.deleteFile(path("\\ssreomve.txt"));
+        s_.files.deleteFile(path(file::kRestartMarker));
         s_.clock.sleepMs(5000);
         pressStart();
     }
 
-    if (markerExists("\\qr.txt")) {
+    if (markerExists(file::kQrMarker)) {
         // A file that vanished, is locked or still empty is left for the next tick to try again.
-        if (const std::optional<std::string> code = ReadFileToText(path("\\qr.txt"))) {
+        if (const std::optional<std::string> code = ReadFileToText(path(file::kQrMarker))) {
             setText(ControlId::QR1, *code);
             setVisible(ControlId::QR1, true);
             setPosition(ControlId::QR1, 0, 0);
             showWindow();
             if (SysTray) SysTray->TooltipText("QR Pl. Scan");
-            s_.files.deleteFile(path("\\qr.txt"));
+            s_.files.deleteFile(path(file::kQrMarker));
         }
     }
 
-    if (markerExists("\\ws.txt")) {
+    if (markerExists(file::kReadyMarker)) {
         setText(ControlId::lblStatus, "BOT READY");
         setColor(ControlId::lblStatus, kBlue);
         setVisible(ControlId::QR1, false);
-        deleteIfExists("\\qr.txt");
-        if (markerExists("\\ws.txt")) {
+        deleteIfExists(file::kQrMarker);
+        if (markerExists(file::kReadyMarker)) {
             setText(ControlId::Label4, withoutBracesAndQuotes(WebRequest(botUrl("/phone"), "N")));
             setVisible(ControlId::Label2, false);
             if (SysTray) {
@@ -93,7 +93,7 @@ void Form1::refreshPhoneLineWithTick() {
 }
 
 void Form1::refreshMessageCounter() {
-    const std::string counterPath = path("\\log\\message-counter.txt");
+    const std::string counterPath = path(file::kMessageCounter);
     if (!s_.files.isPlainFile(counterPath)) {
         setText(ControlId::LbNoMass, "No of Massage : 0");
         return;

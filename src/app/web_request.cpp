@@ -1,4 +1,5 @@
 // The HTTP and whole-file helpers through which the poller reads what the bot offers.
+#include "app/file_text.h"
 #include "app/local_url.h"
 #include "app/main_window.h"
 #include "text/utf8.h"
@@ -50,7 +51,7 @@ std::optional<std::string> Form1::ReadFileToText(const std::string& FilePath) {
     if (!size || *size == 0) return std::nullopt;  // missing, locked, or nothing to read
     const std::optional<std::string> bytes = s_.files.readBytes(FilePath, 0, std::min(*size, kMaxFileBytes));
     if (!bytes || bytes->empty()) return std::nullopt;
-    return s_.codec.ansiToUtf8(*bytes);
+    return decodeFileText(*bytes, s_.codec);
 }
 
 }  // namespace tavrio

@@ -1,5 +1,5 @@
 // The window as it stands before any code runs: kind, design text, position (twips) and visibility.
-#include "app/controls.h"
+#include "app/window_layout.h"
 
 namespace tavrio {
 namespace {

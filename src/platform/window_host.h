@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/controls.h"
+#include "platform/controls.h"
 
 namespace tavrio {
 

@@ -25,6 +25,44 @@ std::vector<std::string> splitCodePoints(std::string_view utf8) {
     return out;
 }
 
+std::string validUtf8(std::string_view bytes) {
+    static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+    std::string out;
+    out.reserve(bytes.size());
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            out += bytes[i++];
+            continue;
+        }
+        // Length and the allowed range of the second byte, which rules out overlong forms, surrogates and
+        // code points above U+10FFFF.
+        std::size_t len = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF)
+            len = 2;
+        else if (lead >= 0xE0 && lead <= 0xEF)
+            len = 3, low = lead == 0xE0 ? 0xA0 : 0x80, high = lead == 0xED ? 0x9F : 0xBF;
+        else if (lead >= 0xF0 && lead <= 0xF4)
+            len = 4, low = lead == 0xF0 ? 0x90 : 0x80, high = lead == 0xF4 ? 0x8F : 0xBF;
+        std::size_t good = len == 0 ? 0 : 1;
+        while (good > 0 && good < len && i + good < bytes.size()) {
+            const auto c = static_cast<unsigned char>(bytes[i + good]);
+            if (c < (good == 1 ? low : 0x80) || c > (good == 1 ? high : 0xBF)) break;
+            ++good;
+        }
+        if (len != 0 && good == len) {
+            out.append(bytes.substr(i, len));
+            i += len;
+        } else {
+            out += kReplacement;  // the maximal bad prefix counts once, as Unicode recommends
+            i += good == 0 ? 1 : good;
+        }
+    }
+    return out;
+}
+
 std::string removeAll(std::string text, std::string_view what) {
     if (what.empty()) return text;
     std::string out;

@@ -7,6 +7,13 @@
 
 namespace tavrio {
 
+// The byte-order mark that editors put at the start of a "UTF-8 with BOM" file.
+inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+inline bool startsWithUtf8Bom(std::string_view bytes) { return bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom; }
+
+// The text with every malformed, overlong or surrogate sequence replaced by U+FFFD.
+std::string validUtf8(std::string_view bytes);
+
 // Each code point as its own UTF-8 string; a malformed byte stands alone.
 std::vector<std::string> splitCodePoints(std::string_view utf8);
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "panel_driver.h"
-#include "platform/qr/qr_encoder.h"
+#include "qr/qr_encoder.h"
 #include "sim_client.h"
 
 namespace e2e {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -50,7 +52,12 @@ void setArtifacts(int argc, char** argv) {
 ProgramFolder::ProgramFolder(const std::string& name, bool withBot) {
     static int serial = 0;
     // Distinct per folder and per run, so a simulator still ending from the last test never holds the port.
-    port_ = 39000 + static_cast<int>(GetCurrentProcessId() % 100) * 50 + (serial++ % 50);
+    // Runs side by side (several Wine prefixes on one machine) each take their own range.
+    static const int base = [] {
+        const char* text = std::getenv("TAVRIO_E2E_PORT_BASE");
+        return text != nullptr && std::atoi(text) > 0 ? std::atoi(text) : 39000;
+    }();
+    port_ = base + static_cast<int>(GetCurrentProcessId() % 100) * 50 + (serial++ % 50);
     path_ = g_artifacts.workRoot + "\\" + name;
     removeTree(path_);
     CreateDirectoryA(path_.c_str(), nullptr);

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "app/file_text.h"
 #include "fakes.h"
 #include "settings/env_file.h"
 #include "settings/ini_value.h"
+#include "text/utf8.h"
 
 namespace tavrio {
 namespace {
@@ -89,6 +91,26 @@ TEST(IniValue, LeadingNumberReadsLikeTheSettingsAlwaysDid) {
     EXPECT_EQ(leadingNumber("yes"), 0);
     EXPECT_EQ(leadingNumber("."), 0);
     EXPECT_EQ(leadingNumber("-1"), -1);
+}
+
+TEST(FileText, TheByteOrderMarkMeansUtf8AndAnythingElseIsAnsi) {
+    // A code page in which byte E9 is "é": only a file without the mark goes through it.
+    struct Latin1 : testing::FakePlatform {
+        std::string ansiToUtf8(const std::string& bytes) override { return bytes == "\xE9" ? "\xC3\xA9" : bytes; }
+    } codec;
+    EXPECT_EQ(decodeFileText("\xE9", codec), "\xC3\xA9");
+    EXPECT_EQ(decodeFileText("\xEF\xBB\xBFPORT=3033", codec), "PORT=3033");
+    EXPECT_EQ(decodeFileText("\xEF\xBB\xBF\xC3\xA9", codec), "\xC3\xA9");
+    EXPECT_EQ(parse(decodeFileText("\xEF\xBB\xBFPORT=3033\nCOMPNEYNAME=shop\n", codec)).serverPort, "3033");
+
+    // After the mark, whatever is not UTF-8 becomes U+FFFD: a lone, overlong, surrogate or cut sequence.
+    const std::string bad = "\xEF\xBF\xBD";
+    EXPECT_EQ(validUtf8("a\xC3\xA9\xF0\x9F\x98\x80z"), "a\xC3\xA9\xF0\x9F\x98\x80z");
+    EXPECT_EQ(validUtf8("\x80"), bad);
+    EXPECT_EQ(validUtf8("\xC0\xAF"), bad + bad);
+    EXPECT_EQ(validUtf8("\xED\xA0\x80"), bad + bad + bad);
+    EXPECT_EQ(validUtf8("\xE2\x82"), bad);
+    EXPECT_EQ(validUtf8("\xF4\x90\x80\x80"), bad + bad + bad + bad);
 }
 
 }  // namespace

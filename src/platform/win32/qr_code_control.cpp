@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/qr/qr_encoder.h"
 #include "platform/win32/wide_text.h"
+#include "qr/qr_encoder.h"
 
 namespace tavrio::win32 {
 namespace {

@@ -2,19 +2,8 @@
 // owners that free every handle and GDI object this layer creates.
 #pragma once
 
-// The W functions throughout; the few A calls (the tray record, profile strings) are named explicitly.
-#ifndef UNICODE
-#define UNICODE
-#endif
-#ifndef _UNICODE
-#define _UNICODE
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
+// The W functions throughout (UNICODE and the other macros come from the build, the same for every file of
+// the layer); the few A calls (the tray record) are named explicitly.
 #include <windows.h>
 
 #include <cstdint>

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/qr/qr_encoder.h"
-#include "platform/qr/qr_mask.h"
+#include "qr/qr_encoder.h"
+#include "qr/qr_mask.h"
 #include "qr_test_support.h"
 
 namespace tavrio::qr {

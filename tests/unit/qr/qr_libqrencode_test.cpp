@@ -9,7 +9,7 @@
 #include <string>
 #include <tuple>
 
-#include "platform/qr/qr_encoder.h"
+#include "qr/qr_encoder.h"
 #include "qr_test_support.h"
 
 namespace tavrio::qr {

@@ -10,7 +10,7 @@
 #include <tuple>
 #include <utility>
 
-#include "platform/qr/qr_encoder.h"
+#include "qr/qr_encoder.h"
 #include "qr_test_support.h"
 
 namespace tavrio::qr {

@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/qr/qr_encoder.h"
-#include "platform/qr/qr_tables.h"
+#include "qr/qr_encoder.h"
+#include "qr/qr_tables.h"
 
 namespace tavrio::qr::detail {
 

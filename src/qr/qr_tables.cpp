@@ -1,4 +1,4 @@
-#include "platform/qr/qr_tables.h"
+#include "qr/qr_tables.h"
 
 namespace tavrio::qr::detail {
 namespace {

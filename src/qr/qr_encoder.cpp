@@ -1,12 +1,12 @@
-#include "platform/qr/qr_encoder.h"
+#include "qr/qr_encoder.h"
 
 #include <climits>
 #include <memory>
 
-#include "platform/qr/qr_mask.h"
-#include "platform/qr/qr_matrix.h"
-#include "platform/qr/qr_tables.h"
-#include "platform/qr/reed_solomon.h"
+#include "qr/qr_mask.h"
+#include "qr/qr_matrix.h"
+#include "qr/qr_tables.h"
+#include "qr/reed_solomon.h"
 
 namespace tavrio::qr {
 namespace {

@@ -2,7 +2,7 @@
 
 // The eight data masks and the penalty that picks one of them.
 
-#include "platform/qr/qr_matrix.h"
+#include "qr/qr_matrix.h"
 
 namespace tavrio::qr::detail {
 

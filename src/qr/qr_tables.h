@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/qr/qr_encoder.h"
+#include "qr/qr_encoder.h"
 
 namespace tavrio::qr::detail {
 

@@ -1,4 +1,4 @@
-#include "platform/qr/reed_solomon.h"
+#include "qr/reed_solomon.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "platform/qr/qr_mask.h"
+#include "qr/qr_mask.h"
 
 #include <cstdlib>
 

@@ -1,4 +1,4 @@
-#include "platform/qr/qr_matrix.h"
+#include "qr/qr_matrix.h"
 
 #include <algorithm>
 #include <cstdlib>
