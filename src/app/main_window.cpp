@@ -87,9 +87,13 @@ void Form1::click(ControlId id) {
         case ControlId::mnuOpen: showWindow(); break;
         case ControlId::exitapp:
             pressStop();
-            // Remove the icon before the process ends, so no ghost icon is left in the notification area.
-            releaseTray();
-            s_.window.endProgram();
+            // Exit chosen from the tray menu arrives inside clsSysTray::MouseMove: the tray object is released,
+            // and the program ended, only once that call has unwound.
+            if (trayCallDepth_ > 0) {
+                exitPending_ = true;
+            } else {
+                finishExit();
+            }
             break;
         default: break;
     }
@@ -98,7 +102,17 @@ void Form1::click(ControlId id) {
 void Form1::textEdited(ControlId id, std::string text) { mutableControl(id).text = std::move(text); }
 
 void Form1::mouseMove(int button, std::int32_t xTwips) {
-    if (SysTray) SysTray->MouseMove(button, xTwips, s_.window);
+    if (!SysTray) return;
+    ++trayCallDepth_;
+    SysTray->MouseMove(button, xTwips, s_.window);
+    --trayCallDepth_;
+    if (exitPending_ && trayCallDepth_ == 0) finishExit();
+}
+
+void Form1::finishExit() {
+    // The icon goes before the process ends, so no ghost icon is left in the notification area.
+    releaseTray();
+    s_.window.endProgram();
 }
 
 void Form1::RightClick() { s_.window.showPopupMenu(); }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/program_files.h"
@@ -78,7 +79,12 @@ public:
     void RefreshBotState();
     void SendTextMessage();
     void LoadEnvFile(const std::string& path);
-    std::string WebRequest(const std::string& URL, const std::string& NOERROR = "N");
+// windows.h defines NOERROR as a macro; the parameter keeps its name in a file that includes both.
+#pragma push_macro("NOERROR")
+#undef NOERROR
+    // `URL` is nothing when the port box holds no port: the request is refused without being sent.
+    std::string WebRequest(const std::optional<std::string>& URL, const std::string& NOERROR = "N");
+#pragma pop_macro("NOERROR")
     // The whole file in the ANSI code page; nothing when it cannot be opened or read.
     std::optional<std::string> ReadFileToText(const std::string& FilePath);
 
@@ -90,7 +96,11 @@ private:
     void refreshPhoneLineWithTick();
     void refreshMessageCounter();
     std::string path(const char* nameWithBackslash) const;
-    std::string botUrl(const std::string& page) const;
+    // The address of a page of the bot, from the port box; nothing when the box holds no port.
+    std::optional<std::string> botUrl(const std::string& page) const;
+    // The one way a request reaches the bot: an address that is nothing fails as an invalid URL, unsent.
+    HttpResult sendToBot(const std::optional<std::string>& url, HttpRequest request);
+    void finishExit();
     bool markerExists(const char* name) const;
     void deleteIfExists(const char* name);
 
@@ -115,6 +125,8 @@ private:
     std::int32_t botTaskId_ = 0;
     std::int32_t tickCount_ = 0;
     bool tickRunning_ = false;  // a tick that falls due while one is suspended is skipped
+    int trayCallDepth_ = 0;     // inside clsSysTray::MouseMove
+    bool exitPending_ = false;  // Exit was chosen there; it finishes once the call has unwound
 };
 
 }  // namespace tavrio

@@ -47,23 +47,14 @@ std::string sendTextBody(const std::string& phone, const std::string& text) {
 }
 
 void Form1::SendTextMessage() {
-    HttpResult result;
-    if (const std::optional<std::string> url = localBotUrl(control(ControlId::txtPort).text, "/send-text")) {
-        HttpRequest request;
-        request.method = "POST";
-        request.url = *url;
-        request.headers = {{"Content-Type", "application/json"}, {"Authorization", "qvx"}};
-        request.body = sendTextBody(control(ControlId::txtPhone).text, control(ControlId::txtMessage).text);
-        // No time-outs of our own: the client's defaults keep a silent bot from holding the window for ever.
-        result = s_.http.send(request);
-    } else {
-        result = invalidUrlFailure();
-    }
-    if (result.ok) {
-        s_.messages.show(result.body, MessageIcon::None);  // the bot's answer, whatever its status
-    } else {
-        s_.messages.show(failureMessage(result), MessageIcon::None);
-    }
+    HttpRequest request;
+    request.method = "POST";
+    request.headers = {{"Content-Type", "application/json"}, {"Authorization", "qvx"}};
+    request.body = sendTextBody(control(ControlId::txtPhone).text, control(ControlId::txtMessage).text);
+    // No time-outs of our own: the client's defaults keep a silent bot from holding the window for ever.
+    const HttpResult result = sendToBot(botUrl("/send-text"), std::move(request));
+    // The bot's answer whatever its status, or what went wrong.
+    s_.messages.show(result.ok ? result.body : failureMessage(result), MessageIcon::None);
 }
 
 }  // namespace tavrio

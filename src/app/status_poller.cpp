@@ -24,9 +24,8 @@ private:
 
 }  // namespace
 
-std::string Form1::botUrl(const std::string& page) const {
-    // An unusable port yields an address that WebRequest refuses before sending anything.
-    return localBotUrl(control(ControlId::txtPort).text, page).value_or("");
+std::optional<std::string> Form1::botUrl(const std::string& page) const {
+    return localBotUrl(control(ControlId::txtPort).text, page);
 }
 
 void Form1::timerTick() {

@@ -19,28 +19,21 @@ std::string cutUtf8(std::string text, std::size_t limit) {
     return text;
 }
 
-bool isLocalBotUrl(const std::string& url) {
-    static const std::string prefix = "http://localhost:";
-    if (url.compare(0, prefix.size(), prefix) != 0) return false;
-    const std::size_t slash = url.find('/', prefix.size());
-    return localBotUrl(url.substr(prefix.size(), slash - prefix.size()), "").has_value();
-}
-
 }  // namespace
 
-std::string Form1::WebRequest(const std::string& URL, const std::string& NOERROR) {
-    HttpResult result;
-    if (isLocalBotUrl(URL)) {
-        HttpRequest request;
-        request.method = "GET";
-        request.url = URL;
-        request.headers = {{"User-Agent", "Mozilla/5.0 (Windows NT 10.0; Win64; x64)"}};
-        request.timeouts = {20000, 20000, 20000, 20000};
-        request.maxBodyBytes = kMaxAnswerBytes;
-        result = s_.http.send(request);
-    } else {
-        result = invalidUrlFailure();
-    }
+HttpResult Form1::sendToBot(const std::optional<std::string>& url, HttpRequest request) {
+    if (!url) return invalidUrlFailure();
+    request.url = *url;
+    return s_.http.send(request);
+}
+
+std::string Form1::WebRequest(const std::optional<std::string>& URL, const std::string& NOERROR) {
+    HttpRequest request;
+    request.method = "GET";
+    request.headers = {{"User-Agent", "Mozilla/5.0 (Windows NT 10.0; Win64; x64)"}};
+    request.timeouts = {20000, 20000, 20000, 20000};
+    request.maxBodyBytes = kMaxAnswerBytes;
+    HttpResult result = sendToBot(URL, std::move(request));
     if (result.ok) return cutUtf8(std::move(result.body), kMaxAnswerBytes);  // the status is not looked at
     if (NOERROR == "N") s_.messages.show(failureMessage(result), MessageIcon::None);
     return "";

@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/tray_record_layout.h"
+
 namespace tavrio {
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -123,8 +125,6 @@ public:
 
 // ---------------------------------------------------------------------------------------------------------------
 // The shell's notification area.
-constexpr std::size_t kTrayRecordSize = 488;
-using TrayRecordBytes = std::array<std::uint8_t, kTrayRecordSize>;
 
 enum class TrayMessage : std::uint32_t { Add = 0, Modify = 1, Delete = 2 };
 

@@ -11,8 +11,8 @@ namespace tavrio {
 std::string ReadIniValue(ProfileReader& profile, const std::string& file, const std::string& section,
                          const std::string& key, const std::string& defaultValue);
 
-// The text read as a number the way the panel's settings always were: the leading number, blanks ignored,
-// 0 when the text does not start with one ("1", "01" and "1.0" are all 1; "", "yes" and "x1" are 0).
+// The text read as a number: its leading number, blanks ignored, 0 when it does not start with one ("1", "01"
+// and "1.0" are all 1; "", "yes" and "x1" are 0).
 double leadingNumber(const std::string& text);
 
 }  // namespace tavrio

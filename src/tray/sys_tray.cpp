@@ -1,11 +1,18 @@
 #include "tray/sys_tray.h"
 
-#include <stdexcept>
-
 namespace tavrio {
 namespace {
+
 constexpr std::uint32_t kWmMouseMove = 0x200;
-}
+
+// The values of X that raise an event. The window passes positions in twips, so the right press arrives as its
+// notification code (WM_RBUTTONDOWN, 516) times 15 twips per pixel; the other rows are the bare codes of
+// WM_LBUTTONUP, WM_LBUTTONDBLCLK and the balloon notifications, which only a caller in pixels would pass.
+constexpr std::int32_t kRightPressInTwips = 516 * 15;
+constexpr std::int32_t kLeftRelease = 0x202, kLeftDoubleClick = 0x203;
+constexpr std::int32_t kBalloonHidden = 0x403, kBalloonTimedOut = 0x404, kBalloonClickedByUser = 0x405;
+
+}  // namespace
 
 clsSysTray::clsSysTray(ShellTray& shell, IconFactory& icons, TextCodec& codec, TrayEvents& events)
     : shell_(shell), icons_(icons), codec_(codec), events_(events) {}
@@ -13,6 +20,12 @@ clsSysTray::clsSysTray(ShellTray& shell, IconFactory& icons, TextCodec& codec, T
 clsSysTray::~clsSysTray() {
     // The shell finds the icon by window and id; the record goes as it stands.
     send(TrayMessage::Delete);
+    releaseDrawnIcon();
+}
+
+void clsSysTray::releaseDrawnIcon() {
+    if (drawnIcon_ != 0) icons_.destroyIcon(drawnIcon_);
+    drawnIcon_ = 0;
 }
 
 void clsSysTray::send(TrayMessage message) { shell_.notifyIcon(message, record_.bytes(codec_)); }
@@ -29,11 +42,13 @@ void clsSysTray::Init(WindowHost& pfrm, const std::string& pstrTooltip) {
     TooltipText(pstrTooltip);
 }
 
-void clsSysTray::SetIcon(WindowHost& pfrm, std::uint8_t I) {
+bool clsSysTray::SetIcon(WindowHost& pfrm, std::uint8_t I) {
     const std::optional<std::uint32_t> icon = pfrm.pictureIcon(I);
-    if (!icon) throw std::out_of_range("the window has no picture " + std::to_string(I));
+    if (!icon) return false;
     record_.hIcon = *icon;
     UpdateIcon();
+    releaseDrawnIcon();
+    return true;
 }
 
 void clsSysTray::UpdateIcon() {
@@ -63,10 +78,13 @@ void clsSysTray::DrawIcon(PictureBox& ppic, std::int32_t plngTransparentColor) {
     const std::uint32_t icon = plngTransparentColor < 0 ? icons_.iconFromBitmap(bitmap)
                                                         : icons_.transparentIconFromBitmap(
                                                               bitmap, static_cast<std::uint32_t>(plngTransparentColor));
+    if (icon == 0) return;  // nothing could be built: the icon on screen, and the record, stay as they were
     record_.hIcon = icon;
-    if (icon == 0) return;  // nothing could be built: the icon on screen stays as it was
     UpdateIcon();
-    icons_.destroyIcon(icon);  // the shell keeps its own copy
+    // The shell has its own copy, but the record still names this icon and hands it over again when Explorer
+    // restarts; so it lives until the record names another picture.
+    releaseDrawnIcon();
+    drawnIcon_ = icon;
 }
 
 void clsSysTray::Readd() {
@@ -80,12 +98,12 @@ void clsSysTray::Readd() {
 
 void clsSysTray::MouseMove(int /*Button*/, std::int32_t X, WindowHost& /*pfrm*/) {
     switch (X) {
-        case 514: events_.LeftClick(); break;
-        case 7740: events_.RightClick(); break;  // WM_RBUTTONDOWN (516) at 15 twips per pixel
-        case 515: events_.DoubleClick(); break;
-        case 1027: events_.BalloonHide(); break;
-        case 1028: events_.BalloonTimeOut(); break;
-        case 1029: events_.BalloonClicked(); break;
+        case kLeftRelease: events_.LeftClick(); break;
+        case kRightPressInTwips: events_.RightClick(); break;
+        case kLeftDoubleClick: events_.DoubleClick(); break;
+        case kBalloonHidden: events_.BalloonHide(); break;
+        case kBalloonTimedOut: events_.BalloonTimeOut(); break;
+        case kBalloonClickedByUser: events_.BalloonClicked(); break;
         default: break;
     }
 }

@@ -34,8 +34,8 @@ public:
     void DrawIcon(PictureBox& ppic, std::int32_t plngTransparentColor = -1);
     void Init(WindowHost& pfrm, const std::string& pstrTooltip);
     void MouseMove(int Button, std::int32_t X, WindowHost& pfrm);
-    // Throws std::out_of_range when the window's picture array has no element `I`; nothing changes then.
-    void SetIcon(WindowHost& pfrm, std::uint8_t I);
+    // False when the window's picture array has no element `I`; nothing changes then.
+    bool SetIcon(WindowHost& pfrm, std::uint8_t I);
     void ShowBalloonTip(const std::string& pstrMessage, std::int32_t penIcon = 0, const std::string& pstrTitle = "",
                         std::int32_t plngTimeout = 30000);
     const std::string& TooltipText() const { return tooltip_; }
@@ -49,6 +49,8 @@ public:
 private:
     void UpdateIcon();
     void send(TrayMessage message);
+    // Frees the icon DrawIcon built; only once the record no longer names it.
+    void releaseDrawnIcon();
 
     ShellTray& shell_;
     IconFactory& icons_;
@@ -56,6 +58,7 @@ private:
     TrayEvents& events_;
     TrayRecord record_;
     std::string tooltip_;
+    std::uint32_t drawnIcon_ = 0;  // built by DrawIcon and owned here
 };
 
 }  // namespace tavrio

@@ -7,10 +7,6 @@
 namespace tavrio {
 namespace {
 
-void put32(TrayRecordBytes& out, std::size_t offset, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) out[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
 void putText(TrayRecordBytes& out, std::size_t offset, const std::string& field) {
     std::memcpy(out.data() + offset, field.data(), field.size());
 }
@@ -31,18 +27,18 @@ std::string fixedAnsiField(const std::string& utf8, std::size_t width, TextCodec
 
 TrayRecordBytes TrayRecord::bytes(TextCodec& codec) const {
     TrayRecordBytes out{};
-    put32(out, 0, cbSize);
-    put32(out, 4, hWnd);
-    put32(out, 8, uID);
-    put32(out, 12, uFlags);
-    put32(out, 16, uCallbackMessage);
-    put32(out, 20, hIcon);
-    putText(out, 24, fixedAnsiField(szTip, kTipChars, codec));
-    // 152 dwState and 156 dwStateMask stay 0.
-    putText(out, 160, fixedAnsiField(szInfo, kInfoChars, codec));
-    put32(out, 416, uTimeout);
-    putText(out, 420, fixedAnsiField(szInfoTitle, kInfoTitleChars, codec));
-    put32(out, 484, dwInfoFlags);
+    writeTray32(out, tray_field::cbSize, this->cbSize);
+    writeTray32(out, tray_field::hWnd, this->hWnd);
+    writeTray32(out, tray_field::uID, this->uID);
+    writeTray32(out, tray_field::uFlags, this->uFlags);
+    writeTray32(out, tray_field::uCallbackMessage, this->uCallbackMessage);
+    writeTray32(out, tray_field::hIcon, this->hIcon);
+    putText(out, tray_field::szTip, fixedAnsiField(this->szTip, tray_field::kTipChars, codec));
+    // dwState and dwStateMask stay 0.
+    putText(out, tray_field::szInfo, fixedAnsiField(this->szInfo, tray_field::kInfoChars, codec));
+    writeTray32(out, tray_field::uTimeout, this->uTimeout);
+    putText(out, tray_field::szInfoTitle, fixedAnsiField(this->szInfoTitle, tray_field::kInfoTitleChars, codec));
+    writeTray32(out, tray_field::dwInfoFlags, this->dwInfoFlags);
     return out;
 }
 

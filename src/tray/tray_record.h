@@ -15,8 +15,6 @@ constexpr std::uint32_t Message = 0x01, Icon = 0x02, Tip = 0x04, Info = 0x10;
 }
 
 struct TrayRecord {
-    static constexpr std::size_t kTipChars = 128, kInfoChars = 256, kInfoTitleChars = 64;
-
     std::uint32_t cbSize = 0;
     std::uint32_t hWnd = 0;
     std::uint32_t uID = 0;

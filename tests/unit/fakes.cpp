@@ -94,12 +94,12 @@ bool FakePlatform::notifyIcon(TrayMessage message, const TrayRecordBytes& record
 
 std::uint32_t FakePlatform::iconFromBitmap(std::uint32_t bitmap) {
     log.push_back("icon-from-bitmap " + std::to_string(bitmap));
-    return bitmap == 0 ? 0 : builtIcon;
+    return bitmap == 0 ? 0 : ++builtIcon;
 }
 
 std::uint32_t FakePlatform::transparentIconFromBitmap(std::uint32_t bitmap, std::uint32_t color) {
     log.push_back("transparent-icon " + std::to_string(bitmap) + " " + std::to_string(color));
-    return bitmap == 0 ? 0 : builtIcon;
+    return bitmap == 0 ? 0 : ++builtIcon;
 }
 
 void FakePlatform::destroyIcon(std::uint32_t icon) { log.push_back("destroy-icon " + std::to_string(icon)); }
@@ -131,10 +131,7 @@ std::optional<std::uint32_t> FakePlatform::pictureIcon(int index) {
     return pictureHandle(index);
 }
 
-std::uint32_t read32(const TrayRecordBytes& record, std::size_t offset) {
-    return record[offset] | (record[offset + 1] << 8) | (record[offset + 2] << 16) |
-           (static_cast<std::uint32_t>(record[offset + 3]) << 24);
-}
+std::uint32_t read32(const TrayRecordBytes& record, std::size_t offset) { return readTray32(record, offset); }
 
 std::string readField(const TrayRecordBytes& record, std::size_t offset, std::size_t width) {
     return std::string(reinterpret_cast<const char*>(record.data() + offset), width);

@@ -86,7 +86,7 @@ public:
     std::uint32_t iconFromBitmap(std::uint32_t bitmap) override;
     std::uint32_t transparentIconFromBitmap(std::uint32_t bitmap, std::uint32_t color) override;
     void destroyIcon(std::uint32_t icon) override;
-    std::uint32_t builtIcon = 0x5000;
+    std::uint32_t builtIcon = 0x5000;  // the last icon built; each build makes a new one
 
     // ---- Window
     bool visible = false;

@@ -73,7 +73,7 @@ TEST(EnvFile, ShortEmptyAndOddFilesNeverFail) {
     EXPECT_EQ(parse(std::string(100000, 'x') + "\nPORT=9").serverPort, "9");
 }
 
-TEST(IniValue, AskesForTheValueWithA255CharacterBuffer) {
+TEST(IniValue, AsksForTheValueWithA255CharacterBuffer) {
     testing::FakePlatform platform;
     platform.profile["C:\\panel\\conf.ini|tavriobot|Autostrat"] = std::string(400, '7');
     EXPECT_EQ(ReadIniValue(platform, "C:\\panel\\conf.ini", "tavriobot", "Autostrat", "0").size(), 254u);

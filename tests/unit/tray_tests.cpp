@@ -35,77 +35,83 @@ TEST_F(Tray, InitAddsWithCallbackThenSetsPictureThenTip) {
     ASSERT_EQ(platform.trayCalls.size(), 3u);
     const auto& [addMsg, add] = platform.trayCalls[0];
     EXPECT_EQ(addMsg, TrayMessage::Add);
-    EXPECT_EQ(read32(add, 0), 488u);
-    EXPECT_EQ(read32(add, 4), 0x10A2u);
-    EXPECT_EQ(read32(add, 8), 1u);
-    EXPECT_EQ(read32(add, 12), nif::Message);
-    EXPECT_EQ(read32(add, 16), 0x200u);
-    EXPECT_EQ(read32(add, 20), 0u);  // no picture yet
-    EXPECT_EQ(add[24], 0);           // nor tip
+    EXPECT_EQ(read32(add, tray_field::cbSize), 488u);
+    EXPECT_EQ(read32(add, tray_field::hWnd), 0x10A2u);
+    EXPECT_EQ(read32(add, tray_field::uID), 1u);
+    EXPECT_EQ(read32(add, tray_field::uFlags), nif::Message);
+    EXPECT_EQ(read32(add, tray_field::uCallbackMessage), 0x200u);
+    EXPECT_EQ(read32(add, tray_field::hIcon), 0u);  // no picture yet
+    EXPECT_EQ(add[tray_field::szTip], 0);           // nor tip
 
     EXPECT_EQ(platform.trayCalls[1].first, TrayMessage::Modify);
-    EXPECT_EQ(read32(platform.trayCalls[1].second, 12), nif::Icon);
-    EXPECT_EQ(read32(platform.trayCalls[1].second, 20), testing::pictureHandle(0));
+    EXPECT_EQ(read32(platform.trayCalls[1].second, tray_field::uFlags), nif::Icon);
+    EXPECT_EQ(read32(platform.trayCalls[1].second, tray_field::hIcon), testing::pictureHandle(0));
 
     EXPECT_EQ(platform.trayCalls[2].first, TrayMessage::Modify);
-    EXPECT_EQ(read32(last(), 12), nif::Tip);
-    EXPECT_EQ(readField(last(), 24, 22), std::string("Tavrio Massage System\0", 22));
+    EXPECT_EQ(read32(last(), tray_field::uFlags), nif::Tip);
+    EXPECT_EQ(readField(last(), tray_field::szTip, 22), std::string("Tavrio Massage System\0", 22));
     EXPECT_EQ(tray->TooltipText(), "Tavrio Massage System");
 }
 
 TEST_F(Tray, RecordBytesOutsideTheFieldsAreZeroAndTextsAreSpacePadded) {
+    // The shell's layout, pinned to its numbers.
+    using namespace tray_field;
+    EXPECT_EQ((std::vector<std::size_t>{hWnd, uID, uFlags, uCallbackMessage, hIcon, szTip, dwState, dwStateMask, szInfo,
+                                        uTimeout, szInfoTitle, dwInfoFlags}),
+              (std::vector<std::size_t>{4, 8, 12, 16, 20, 24, 152, 156, 160, 416, 420, 484}));
     tray->Init(platform, "ab");
     const TrayRecordBytes& r = last();
-    EXPECT_EQ(readField(r, 24, 128), std::string("ab\0", 3) + std::string(125, ' '));
-    for (std::size_t offset = 152; offset < 160; ++offset) EXPECT_EQ(r[offset], 0) << offset;  // dwState, mask
+    EXPECT_EQ(readField(r, tray_field::szTip, 128), std::string("ab\0", 3) + std::string(125, ' '));
+    for (std::size_t offset = tray_field::dwState; offset < tray_field::szInfo; ++offset)
+        EXPECT_EQ(r[offset], 0) << offset;  // dwState, mask
     // Unused balloon texts are the NUL and spaces, never garbage.
-    EXPECT_EQ(readField(r, 160, 256), std::string("\0", 1) + std::string(255, ' '));
-    EXPECT_EQ(readField(r, 420, 64), std::string("\0", 1) + std::string(63, ' '));
-    EXPECT_EQ(read32(r, 416), 0u);
-    EXPECT_EQ(read32(r, 484), 0u);
+    EXPECT_EQ(readField(r, tray_field::szInfo, 256), std::string("\0", 1) + std::string(255, ' '));
+    EXPECT_EQ(readField(r, tray_field::szInfoTitle, 64), std::string("\0", 1) + std::string(63, ' '));
+    EXPECT_EQ(read32(r, tray_field::uTimeout), 0u);
+    EXPECT_EQ(read32(r, tray_field::dwInfoFlags), 0u);
 }
 
 TEST_F(Tray, TooltipIsCutAtTheFieldWidthWithoutNulButReadsBackWhole) {
     tray->Init(platform, "x");
     const std::string fits(127, 'a'), tooLong(200, 'b');
     tray->TooltipText(fits);
-    EXPECT_EQ(readField(last(), 24, 128), fits + std::string("\0", 1));
+    EXPECT_EQ(readField(last(), tray_field::szTip, 128), fits + std::string("\0", 1));
     tray->TooltipText(tooLong);
-    EXPECT_EQ(readField(last(), 24, 128), std::string(128, 'b'));
-    EXPECT_EQ(last()[152], 0);  // nothing spills over into dwState
+    EXPECT_EQ(readField(last(), tray_field::szTip, 128), std::string(128, 'b'));
+    EXPECT_EQ(last()[tray_field::dwState], 0);  // nothing spills over into dwState
     EXPECT_EQ(tray->TooltipText(), tooLong);
     tray->TooltipText("");
-    EXPECT_EQ(last()[24], 0);
+    EXPECT_EQ(last()[tray_field::szTip], 0);
 }
 
 TEST_F(Tray, TextsGoThroughTheAnsiCodePageCharacterByCharacter) {
     tray->Init(platform, "x");
     tray->TooltipText("Caf\xC3\xA9!");  // "Café!": é is not in the fake's code page
-    EXPECT_EQ(readField(last(), 24, 7), std::string("Caf?!\0 ", 7));
+    EXPECT_EQ(readField(last(), tray_field::szTip, 7), std::string("Caf?!\0 ", 7));
 }
 
 TEST_F(Tray, BalloonWithOnlyAMessageHasNoIconNoTitleAndThirtySeconds) {
     tray->Init(platform, "tip");
     tray->ShowBalloonTip("hello");
     const TrayRecordBytes& r = last();
-    EXPECT_EQ(read32(r, 12), nif::Info);
-    EXPECT_EQ(readField(r, 160, 6), std::string("hello\0", 6));
-    EXPECT_EQ(read32(r, 416), 30000u);
-    EXPECT_EQ(r[420], 0);
-    EXPECT_EQ(read32(r, 484), 0u);
+    EXPECT_EQ(read32(r, tray_field::uFlags), nif::Info);
+    EXPECT_EQ(readField(r, tray_field::szInfo, 6), std::string("hello\0", 6));
+    EXPECT_EQ(read32(r, tray_field::uTimeout), 30000u);
+    EXPECT_EQ(r[tray_field::szInfoTitle], 0);
+    EXPECT_EQ(read32(r, tray_field::dwInfoFlags), 0u);
     // Picture and tip are carried unchanged.
-    EXPECT_EQ(read32(r, 20), testing::pictureHandle(0));
-    EXPECT_EQ(readField(r, 24, 4), std::string("tip\0", 4));
+    EXPECT_EQ(read32(r, tray_field::hIcon), testing::pictureHandle(0));
+    EXPECT_EQ(readField(r, tray_field::szTip, 4), std::string("tip\0", 4));
 }
 
 TEST_F(Tray, SetIconSendsThePictureEveryTimeAndRefusesAMissingOne) {
     tray->Init(platform, "x");
     tray->SetIcon(platform, 1);
     tray->SetIcon(platform, 1);
-    EXPECT_EQ(read32(platform.trayCalls[3].second, 20), testing::pictureHandle(1));
-    EXPECT_EQ(read32(platform.trayCalls[4].second, 20), testing::pictureHandle(1));
+    EXPECT_EQ(read32(platform.trayCalls[3].second, tray_field::hIcon), testing::pictureHandle(1));
+    EXPECT_EQ(read32(platform.trayCalls[4].second, tray_field::hIcon), testing::pictureHandle(1));
     const std::size_t calls = platform.trayCalls.size();
-    EXPECT_THROW(tray->SetIcon(platform, 3), std::out_of_range);
+    EXPECT_FALSE(tray->SetIcon(platform, 3));
     EXPECT_EQ(platform.trayCalls.size(), calls);
     EXPECT_EQ(tray->record().hIcon, testing::pictureHandle(1));
 }
@@ -132,24 +138,31 @@ struct FakePicture : PictureBox {
     std::uint32_t persistDrawingAsBitmap() override { return bitmap; }
 };
 
-TEST_F(Tray, DrawIconSendsTheBuiltIconThenFreesIt) {
+TEST_F(Tray, DrawIconSendsTheBuiltIconAndFreesItOnlyOnceTheRecordNamesAnother) {
     tray->Init(platform, "x");
     FakePicture picture;
     platform.clearLog();
     tray->DrawIcon(picture);
     tray->DrawIcon(picture, 0x00FF00FF);
-    EXPECT_EQ(platform.log, (std::vector<std::string>{"icon-from-bitmap 153", "destroy-icon 20480",
-                                                      "transparent-icon 153 16711935", "destroy-icon 20480"}));
-    EXPECT_EQ(read32(last(), 20), platform.builtIcon);
-    EXPECT_EQ(read32(last(), 12), nif::Icon);
+    EXPECT_EQ(platform.log, (std::vector<std::string>{"icon-from-bitmap 153", "transparent-icon 153 16711935",
+                                                      "destroy-icon 20481"}));
+    EXPECT_EQ(read32(last(), tray_field::hIcon), platform.builtIcon);
+    EXPECT_EQ(read32(last(), tray_field::uFlags), nif::Icon);
+    // A re-add after an Explorer restart hands over the icon that is still alive.
+    tray->Readd();
+    EXPECT_EQ(read32(last(), tray_field::hIcon), 20482u);
+    EXPECT_TRUE(platform.logMatching("destroy-icon 20482").empty());
+    tray->SetIcon(platform, 0);
+    EXPECT_EQ(platform.logMatching("destroy-icon 20482").size(), 1u);
 
-    // Nothing built: nothing sent, nothing freed.
+    // Nothing built: nothing sent, nothing freed, the record's picture kept.
     const std::size_t calls = platform.trayCalls.size();
     picture.bitmap = 0;
     platform.clearLog();
     tray->DrawIcon(picture);
     EXPECT_EQ(platform.trayCalls.size(), calls);
     EXPECT_EQ(platform.logMatching("destroy-icon").size(), 0u);
+    EXPECT_EQ(tray->record().hIcon, testing::pictureHandle(0));
 }
 
 TEST_F(Tray, DestructionDeletesTheIconAndReaddRestoresPictureAndTip) {
@@ -160,14 +173,14 @@ TEST_F(Tray, DestructionDeletesTheIconAndReaddRestoresPictureAndTip) {
     tray->Readd();
     ASSERT_EQ(platform.trayCalls.size(), 3u);
     EXPECT_EQ(platform.trayCalls[0].first, TrayMessage::Add);
-    EXPECT_EQ(read32(platform.trayCalls[0].second, 12), nif::Message);
-    EXPECT_EQ(read32(platform.trayCalls[1].second, 20), testing::pictureHandle(1));
-    EXPECT_EQ(readField(platform.trayCalls[2].second, 24, 17), std::string("Bot Ready online\0", 17));
+    EXPECT_EQ(read32(platform.trayCalls[0].second, tray_field::uFlags), nif::Message);
+    EXPECT_EQ(read32(platform.trayCalls[1].second, tray_field::hIcon), testing::pictureHandle(1));
+    EXPECT_EQ(readField(platform.trayCalls[2].second, tray_field::szTip, 17), std::string("Bot Ready online\0", 17));
 
     tray.reset();
     ASSERT_EQ(platform.trayCalls.back().first, TrayMessage::Delete);
-    EXPECT_EQ(read32(platform.trayCalls.back().second, 12), nif::Tip);  // the flag set last
-    EXPECT_EQ(read32(platform.trayCalls.back().second, 8), 1u);
+    EXPECT_EQ(read32(platform.trayCalls.back().second, tray_field::uFlags), nif::Tip);  // the flag set last
+    EXPECT_EQ(read32(platform.trayCalls.back().second, tray_field::uID), 1u);
 }
 
 }  // namespace

@@ -5,12 +5,6 @@
 namespace tavrio::win32 {
 namespace {
 
-std::uint32_t read32(const TrayRecordBytes& record, std::size_t offset) {
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = (value << 8) | record[offset + static_cast<std::size_t>(i)];
-    return value;
-}
-
 template <std::size_t N>
 void copyText(char (&field)[N], const TrayRecordBytes& record, std::size_t offset) {
     static_assert(N > 0);
@@ -23,21 +17,22 @@ void copyText(char (&field)[N], const TrayRecordBytes& record, std::size_t offse
 
 NOTIFYICONDATAA nativeTrayRecord(const TrayRecordBytes& record) {
     NOTIFYICONDATAA data{};
-    static_assert(sizeof data.szTip == 128 && sizeof data.szInfo == 256 && sizeof data.szInfoTitle == 64);
+    static_assert(sizeof data.szTip == tray_field::kTipChars && sizeof data.szInfo == tray_field::kInfoChars &&
+                  sizeof data.szInfoTitle == tray_field::kInfoTitleChars);
     // The shell reads cbSize to know which layout it was given; the native one is the larger, 64-bit one.
     data.cbSize = sizeof data;
-    data.hWnd = fromHandle32<HWND>(read32(record, 4));
-    data.uID = read32(record, 8);
-    data.uFlags = read32(record, 12);
-    data.uCallbackMessage = read32(record, 16);
-    data.hIcon = fromHandle32<HICON>(read32(record, 20));
-    copyText(data.szTip, record, 24);
-    data.dwState = read32(record, 152);
-    data.dwStateMask = read32(record, 156);
-    copyText(data.szInfo, record, 160);
-    data.uTimeout = read32(record, 416);
-    copyText(data.szInfoTitle, record, 420);
-    data.dwInfoFlags = read32(record, 484);
+    data.hWnd = fromHandle32<HWND>(readTray32(record, tray_field::hWnd));
+    data.uID = readTray32(record, tray_field::uID);
+    data.uFlags = readTray32(record, tray_field::uFlags);
+    data.uCallbackMessage = readTray32(record, tray_field::uCallbackMessage);
+    data.hIcon = fromHandle32<HICON>(readTray32(record, tray_field::hIcon));
+    copyText(data.szTip, record, tray_field::szTip);
+    data.dwState = readTray32(record, tray_field::dwState);
+    data.dwStateMask = readTray32(record, tray_field::dwStateMask);
+    copyText(data.szInfo, record, tray_field::szInfo);
+    data.uTimeout = readTray32(record, tray_field::uTimeout);
+    copyText(data.szInfoTitle, record, tray_field::szInfoTitle);
+    data.dwInfoFlags = readTray32(record, tray_field::dwInfoFlags);
     return data;
 }
 
