@@ -92,9 +92,10 @@ TEST_F(Monitoring, TheWholeRoadFromStartToReadyAndARestart) {
     EXPECT_EQ(qr.top, origin.y);
     const auto expected = tavrio::qr::encode(pairing, tavrio::qr::Ecc::M, false);
     ASSERT_TRUE(expected.has_value());
-    Sleep(300);  // the control repaints after its text changed
-    const Capture shot = capture(panel.control(Control::QR1));
-    EXPECT_EQ(sampleModules(shot, expected->size), expected->modules) << "the picture is the code of the pairing text";
+    // The control repaints after its text changed.
+    const auto shownCode = [&] { return sampleModules(capture(panel.control(Control::QR1)), expected->size); };
+    EXPECT_TRUE(waitFor([&] { return shownCode() == expected->modules; }, std::chrono::seconds(5)))
+        << "the picture is the code of the pairing text";
 
     // Linked: ready, the code hidden, the phone without braces or quotes.
     ASSERT_TRUE(simRequest(folder.port(), "POST", "/sim/link").ok);

@@ -8,31 +8,13 @@
 #include <functional>
 #include <string>
 
+#include "platform/controls.h"
 #include "program_folder.h"
 
 namespace e2e {
 
-// Tab order of the window's controls; the window gives each the id 1000 + its position here.
-enum class Control {
-    cmdStart,
-    txtPhone,
-    txtMessage,
-    lblStatus,
-    Command1,
-    Label1,
-    QR1,
-    Label2,
-    Label3,
-    Label4,
-    Command2,
-    Command3,
-    LbNoMass,
-    txtPort,
-    Label5,
-    LBCOMP,
-    lbkey,
-    Label6,
-};
+// The window gives each control the id 1000 + its position in the tab order.
+using Control = tavrio::ControlId;
 
 // Polls `condition` until it holds or `timeout` passes.
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(20));

@@ -16,20 +16,14 @@ TEST(Startup, StartsHiddenInTheTrayAndOpenShowsTheLoadedWindow) {
     ASSERT_TRUE(panel.openTrayMenu());
     ASSERT_TRUE(panel.chooseTrayMenuItem(2));  // Open
     ASSERT_TRUE(waitFor([&] { return panel.windowVisible(); }));
+    // What only the real program shows: the settings read from the folder's real .env, and the revision from
+    // its own version resource.
     EXPECT_EQ(panel.title(), "VANTERO");
-    EXPECT_EQ(panel.text(Control::cmdStart), "Start Bot");
-    EXPECT_EQ(panel.text(Control::Command1), "STOP");
-    EXPECT_EQ(panel.text(Control::lblStatus), "Status: Stopped");
-    EXPECT_EQ(panel.text(Control::txtPhone), "91");
     EXPECT_EQ(panel.text(Control::txtPort), std::to_string(folder.port()));
     EXPECT_EQ(panel.text(Control::LBCOMP), "DEMO SHOP");
     EXPECT_EQ(panel.text(Control::lbkey), "qvx");
-    EXPECT_EQ(panel.text(Control::Label1), "0");
-    EXPECT_EQ(panel.text(Control::Command2), "Send Massage");
     EXPECT_TRUE(panel.text(Control::Label6).rfind("Version : ", 0) == 0);
     EXPECT_NE(panel.text(Control::Label6), "Version : ");
-    EXPECT_FALSE(panel.visible(Control::QR1));
-    EXPECT_FALSE(panel.visible(Control::Command3));
 
     // The user's close hides; the program carries on; Open shows it again.
     panel.close();
