@@ -1,0 +1,187 @@
+// The window at the screen's DPI: its layout in pixels of that DPI, texts that fit their controls, a QR code with
+// whole pixels per module, and the tray's right press. TAVRIO_E2E_DPI=144 (or any DPI) runs the panel at that
+// DPI: Wine gives a program the prefix's LogPixels when it starts, so the value is set for the panel's start and
+// put back at once.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+
+#include "app/window_layout.h"
+#include "panel_driver.h"
+#include "platform/win32/panel_font.h"
+#include "qr/qr_encoder.h"
+#include "screen_capture.h"
+#include "sim_client.h"
+
+namespace e2e {
+namespace {
+
+constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+constexpr wchar_t kLogPixels[] = L"LogPixels";
+
+// The prefix's DPI for the programs started while it lives; the earlier setting comes back when it goes.
+class PrefixDpi {
+public:
+    explicit PrefixDpi(DWORD dpi) {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr,
+                            &key_, nullptr) != ERROR_SUCCESS) {
+            key_ = nullptr;
+            return;
+        }
+        DWORD value = 0, size = sizeof value, type = 0;
+        if (RegQueryValueExW(key_, kLogPixels, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
+                ERROR_SUCCESS &&
+            type == REG_DWORD)
+            before_ = value;
+        RegSetValueExW(key_, kLogPixels, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+    }
+    ~PrefixDpi() {
+        if (key_ == nullptr) return;
+        if (before_) {
+            RegSetValueExW(key_, kLogPixels, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&*before_), sizeof *before_);
+        } else {
+            RegDeleteValueW(key_, kLogPixels);
+        }
+        RegCloseKey(key_);
+    }
+    PrefixDpi(const PrefixDpi&) = delete;
+    PrefixDpi& operator=(const PrefixDpi&) = delete;
+
+private:
+    HKEY key_ = nullptr;
+    std::optional<DWORD> before_;
+};
+
+int screenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+// The DPI asked for, or the screen's own.
+int dpiUnderTest() {
+    const char* asked = std::getenv("TAVRIO_E2E_DPI");
+    const int dpi = asked != nullptr ? std::atoi(asked) : 0;
+    return dpi > 0 ? dpi : screenDpi();
+}
+
+RECT clientRectOf(HWND control, HWND window) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// Within half a pixel of the twips' exact place at `dpi`: the nearest pixel.
+bool nearestPixel(LONG pixels, std::int32_t twips, int dpi) { return std::abs(pixels - twips * dpi / 1440.0) <= 0.5; }
+
+class ScreenDpi : public ::testing::Test {
+protected:
+    void TearDown() override { killAll(L"bot.exe"); }
+
+    // Each control's text, in the panel's font at `dpi`, on one line inside the control's client area.
+    void expectTextsFit(Panel& panel, int dpi, const char* state) {
+        const tavrio::ControlSet layout = tavrio::designLayout();
+        HDC dc = CreateCompatibleDC(nullptr);
+        for (int bold = 0; bold < 2; ++bold) {
+            HFONT font = CreateFontW(tavrio::win32::panelFontHeight(dpi), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
+                                     FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                     DEFAULT_PITCH | FF_DONTCARE, tavrio::win32::kPanelFontFace);
+            HGDIOBJ old = SelectObject(dc, font);
+            for (int i = 0; i <= static_cast<int>(Control::Label6); ++i) {
+                const tavrio::ControlState& design = layout[static_cast<std::size_t>(i)];
+                const auto c = static_cast<Control>(i);
+                if (design.kind == tavrio::ControlKind::QrCode || design.bold != (bold != 0) || !panel.visible(c))
+                    continue;
+                const std::wstring text = widen(panel.text(c));
+                SIZE extent{};
+                GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+                RECT client{};
+                GetClientRect(panel.control(c), &client);
+                EXPECT_LE(extent.cx, client.right) << state << ": " << design.name << " \"" << panel.text(c) << '"';
+                EXPECT_LE(extent.cy, client.bottom) << state << ": " << design.name;
+            }
+            SelectObject(dc, old);
+            DeleteObject(font);
+        }
+        DeleteDC(dc);
+    }
+};
+
+TEST_F(ScreenDpi, LayoutTextsQrCodeAndTrayMenuFollowTheDpi) {
+    const int dpi = dpiUnderTest();
+    ProgramFolder folder("dpi-" + std::to_string(dpi));
+    folder.writeAutoStart(true);
+    Panel panel(folder);
+    {
+        std::optional<PrefixDpi> prefix;
+        if (dpi != screenDpi()) prefix.emplace(static_cast<DWORD>(dpi));
+        ASSERT_TRUE(panel.start());
+        ASSERT_NE(panel.window(), nullptr);
+    }
+
+    // The layout: the client area and every control where its twips fall at this DPI.
+    RECT client{};
+    GetClientRect(panel.window(), &client);
+    EXPECT_TRUE(nearestPixel(client.right, tavrio::kClientWidthTwips, dpi)) << client.right << " at " << dpi;
+    // Windows makes no window taller than the screen (768 pixels here hold no 200 % window).
+    RECT frame{};
+    GetWindowRect(panel.window(), &frame);
+    const bool heldByTheScreen = frame.bottom - frame.top >= GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_TRUE(nearestPixel(client.bottom, tavrio::kClientHeightTwips, dpi) || heldByTheScreen)
+        << client.bottom << " at " << dpi << ", frame " << frame.bottom - frame.top;
+    const tavrio::ControlSet layout = tavrio::designLayout();
+    for (int i = 0; i <= static_cast<int>(Control::Label6); ++i) {
+        const tavrio::ControlState& design = layout[static_cast<std::size_t>(i)];
+        const RECT at = clientRectOf(panel.control(static_cast<Control>(i)), panel.window());
+        EXPECT_TRUE(nearestPixel(at.left, design.left, dpi) && nearestPixel(at.top, design.top, dpi) &&
+                    nearestPixel(at.right, design.left + design.width, dpi) &&
+                    nearestPixel(at.bottom, design.top + design.height, dpi))
+            << design.name << " at " << at.left << "," << at.top << "-" << at.right << "," << at.bottom;
+    }
+    expectTextsFit(panel, dpi, "loaded");
+
+    // The QR code, read back off the screen: whole pixels per module, each module of one colour.
+    ASSERT_TRUE(
+        waitFor([&] { return panel.windowVisible() && panel.visible(Control::QR1); }, std::chrono::seconds(30)));
+    // At the top-left corner of the screen, so that the whole code is on it however large the window.
+    SetWindowPos(panel.window(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const std::string pairing = jsonMember(simRequest(folder.port(), "GET", "/sim/state").body, "pairing");
+    ASSERT_FALSE(pairing.empty());
+    ASSERT_TRUE(waitFor([&] { return panel.text(Control::QR1) == pairing; }));
+    const auto expected = tavrio::qr::encode(pairing, tavrio::qr::Ecc::M, false);
+    ASSERT_TRUE(expected.has_value());
+    Capture shot;
+    // Until the move and the new text are painted.
+    ASSERT_TRUE(waitFor([&] {
+        shot = capture(panel.control(Control::QR1));
+        return sampleModules(shot, expected->size) == expected->modules;
+    })) << "the picture is the code of the pairing text at "
+        << dpi;
+    const SymbolBox box = findSymbol(shot);
+    ASSERT_EQ(box.width, box.height);
+    ASSERT_EQ(box.width % expected->size, 0) << box.width << " pixels for " << expected->size << " modules";
+    const int module = box.width / expected->size;
+    int mixed = 0;
+    for (int y = 0; y < box.height; ++y)
+        for (int x = 0; x < box.width; ++x)
+            mixed += shot.dark(box.left + x, box.top + y) != (expected->dark(x / module, y / module));
+    EXPECT_EQ(mixed, 0) << "pixels of another colour than their module's";
+    expectTextsFit(panel, dpi, "QR code");
+
+    // Ready: the status and the phone line in their fonts.
+    ASSERT_TRUE(simRequest(folder.port(), "POST", "/sim/link").ok);
+    ASSERT_TRUE(waitFor([&] { return panel.text(Control::lblStatus) == "BOT READY"; }));
+    ASSERT_TRUE(waitFor([&] { return panel.text(Control::Label4).find("919876543210") != std::string::npos; }));
+    expectTextsFit(panel, dpi, "ready");
+
+    // The shell's right press on the icon opens the menu at this DPI too.
+    ASSERT_TRUE(panel.openTrayMenu()) << "at " << dpi;
+    EXPECT_TRUE(panel.chooseTrayMenuItem(2));  // Open: the window is already shown
+}
+
+}  // namespace
+}  // namespace e2e
