@@ -4,6 +4,7 @@
 // put back at once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -78,12 +79,33 @@ RECT clientRectOf(HWND control, HWND window) {
 // Within half a pixel of the twips' exact place at `dpi`: the nearest pixel.
 bool nearestPixel(LONG pixels, std::int32_t twips, int dpi) { return std::abs(pixels - twips * dpi / 1440.0) <= 0.5; }
 
+// A label's text as the screen shows it, on one line and whole: its ink (whatever is not the background) lies in one
+// band of rows and clear of the right edge. A text too wide for its label wraps into a second, cut-off line.
+bool oneWholeLine(const Capture& shot) {
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const std::uint32_t background = GetRValue(face) << 16 | GetGValue(face) << 8 | GetBValue(face);
+    int bands = 0, rightmost = -1;
+    bool inkAbove = false;
+    for (int y = 0; y < shot.height; ++y) {
+        bool ink = false;
+        for (int x = 0; x < shot.width; ++x) {
+            if ((shot.pixels[static_cast<std::size_t>(y) * shot.width + x] & 0xFFFFFF) == background) continue;
+            ink = true;
+            rightmost = std::max(rightmost, x);
+        }
+        if (ink && !inkAbove) ++bands;
+        inkAbove = ink;
+    }
+    return bands <= 1 && rightmost < shot.width - 1;
+}
+
 class ScreenDpi : public ::testing::Test {
 protected:
     void TearDown() override { killAll(L"bot.exe"); }
 
     // Each control's text, in the panel's font at `dpi`, on one line inside the control's client area.
-    void expectTextsFit(Panel& panel, int dpi, const char* state) {
+    // With `checkScreen`, the labels are also read off the screen, so no other window may cover them.
+    void expectTextsFit(Panel& panel, int dpi, const char* state, bool checkScreen = false) {
         const tavrio::ControlSet layout = tavrio::designLayout();
         HDC dc = CreateCompatibleDC(nullptr);
         for (int bold = 0; bold < 2; ++bold) {
@@ -103,6 +125,15 @@ protected:
                 GetClientRect(panel.control(c), &client);
                 EXPECT_LE(extent.cx, client.right) << state << ": " << design.name << " \"" << panel.text(c) << '"';
                 EXPECT_LE(extent.cy, client.bottom) << state << ": " << design.name;
+                // What the screen shows, in the font the panel really uses: labels wholly on the screen.
+                RECT onScreen{}, workArea{};
+                GetWindowRect(panel.control(c), &onScreen);
+                SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
+                if (checkScreen && design.kind == tavrio::ControlKind::Label && onScreen.bottom <= workArea.bottom &&
+                    onScreen.right <= workArea.right) {
+                    EXPECT_TRUE(oneWholeLine(capture(panel.control(c))))
+                        << state << ": " << design.name << " \"" << panel.text(c) << "\" is cut on the screen";
+                }
             }
             SelectObject(dc, old);
             DeleteObject(font);
@@ -176,7 +207,7 @@ TEST_F(ScreenDpi, LayoutTextsQrCodeAndTrayMenuFollowTheDpi) {
     ASSERT_TRUE(simRequest(folder.port(), "POST", "/sim/link").ok);
     ASSERT_TRUE(waitFor([&] { return panel.text(Control::lblStatus) == "BOT READY"; }));
     ASSERT_TRUE(waitFor([&] { return panel.text(Control::Label4).find("919876543210") != std::string::npos; }));
-    expectTextsFit(panel, dpi, "ready");
+    expectTextsFit(panel, dpi, "ready", true);
 
     // The shell's right press on the icon opens the menu at this DPI too.
     ASSERT_TRUE(panel.openTrayMenu()) << "at " << dpi;
