@@ -398,8 +398,8 @@ LRESULT PanelWindow::onControlColor(HDC dc, const ControlState& state, bool edit
 }
 
 bool PanelWindow::isTrayNotification(LPARAM lParam) const {
-    // The shell's callback carries a message number (WM_MOUSEFIRST or above) and no y. Away from 96 DPI such an x
-    // may lie inside the client area too; a real move is then told apart by being where the pointer was.
+    // The shell's callback carries a message number (WM_MOUSEFIRST or above) as x and no y. From about 176 DPI on
+    // the client area is that wide, so a real move is told apart by being where the pointer was.
     if (HIWORD(lParam) != 0 || LOWORD(lParam) < WM_MOUSEFIRST) return false;
     const DWORD at = GetMessagePos();
     POINT pointer{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
