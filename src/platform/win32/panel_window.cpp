@@ -24,9 +24,13 @@ std::wstring windowText(HWND window) {
 }
 
 UniqueFont makeFont(int dpiY, bool bold) {
-    return UniqueFont(CreateFontW(panelFontHeight(dpiY), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                                  DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                  DEFAULT_PITCH | FF_DONTCARE, kPanelFontFace));
+    // The scalable form of "MS Sans Serif", 8.25 pt at the screen's DPI, so the text grows with the layout. Its
+    // pixel height is rounded down, so the text never grows faster than the layout around it: rounded up at 144 DPI
+    // it came out 3 % wider and no longer fit its label.
+    const int height = -(825 * dpiY / 7200);
+    return UniqueFont(CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                  OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                  L"Microsoft Sans Serif"));
 }
 
 // Picture `index` of the status pictures, at `side` pixels: the resource's image of that size, or its

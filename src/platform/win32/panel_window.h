@@ -5,7 +5,6 @@
 #include <array>
 
 #include "app/main_window.h"
-#include "platform/win32/panel_font.h"
 #include "platform/win32/win32.h"
 #include "platform/window_host.h"
 
