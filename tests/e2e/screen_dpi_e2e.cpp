@@ -25,32 +25,26 @@ constexpr wchar_t kLogPixels[] = L"LogPixels";
 class PrefixDpi {
 public:
     explicit PrefixDpi(DWORD dpi) {
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr,
-                            &key_, nullptr) != ERROR_SUCCESS) {
-            key_ = nullptr;
-            return;
-        }
-        DWORD value = 0, size = sizeof value, type = 0;
-        if (RegQueryValueExW(key_, kLogPixels, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
-                ERROR_SUCCESS &&
-            type == REG_DWORD)
+        DWORD value = 0, size = sizeof value;
+        if (RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, RRF_RT_REG_DWORD, nullptr, &value, &size) ==
+            ERROR_SUCCESS)
             before_ = value;
-        RegSetValueExW(key_, kLogPixels, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+        set(dpi);
     }
     ~PrefixDpi() {
-        if (key_ == nullptr) return;
         if (before_) {
-            RegSetValueExW(key_, kLogPixels, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&*before_), sizeof *before_);
+            set(*before_);
         } else {
-            RegDeleteValueW(key_, kLogPixels);
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, kLogPixels);
         }
-        RegCloseKey(key_);
     }
     PrefixDpi(const PrefixDpi&) = delete;
     PrefixDpi& operator=(const PrefixDpi&) = delete;
 
 private:
-    HKEY key_ = nullptr;
+    static void set(DWORD dpi) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, REG_DWORD, &dpi, sizeof dpi);
+    }
     std::optional<DWORD> before_;
 };
 
@@ -145,22 +139,20 @@ TEST_F(ScreenDpi, LayoutLabelsQrCodeAndTrayMenuFollowTheDpi) {
     ASSERT_TRUE(waitFor([&] { return panel.text(Control::QR1) == pairing; }));
     const auto expected = tavrio::qr::encode(pairing, tavrio::qr::Ecc::M, false);
     ASSERT_TRUE(expected.has_value());
-    Capture shot;
-    // Until the move and the new text are painted.
-    ASSERT_TRUE(waitFor([&] {
-        shot = capture(panel.control(Control::QR1));
-        return sampleModules(shot, expected->size) == expected->modules;
-    })) << "the picture is the code of the pairing text at "
-        << dpi;
-    const SymbolBox box = findSymbol(shot);
-    ASSERT_EQ(box.width, box.height);
-    ASSERT_EQ(box.width % expected->size, 0) << box.width << " pixels for " << expected->size << " modules";
-    const int module = box.width / expected->size;
-    int mixed = 0;
-    for (int y = 0; y < box.height; ++y)
-        for (int x = 0; x < box.width; ++x)
-            mixed += shot.dark(box.left + x, box.top + y) != (expected->dark(x / module, y / module));
-    EXPECT_EQ(mixed, 0) << "pixels of another colour than their module's";
+    // Until the move and the new text are painted: every pixel of the symbol in its module's colour.
+    SymbolBox box;
+    const int size = expected->size;
+    EXPECT_TRUE(waitFor([&] {
+        const Capture shot = capture(panel.control(Control::QR1));
+        box = findSymbol(shot);
+        if (!box.found() || box.width != box.height || box.width % size != 0) return false;
+        const int module = box.width / size;
+        for (int y = 0; y < box.height; ++y)
+            for (int x = 0; x < box.width; ++x)
+                if (shot.dark(box.left + x, box.top + y) != expected->dark(x / module, y / module)) return false;
+        return true;
+    })) << box.width
+        << " pixels for " << size << " modules at " << dpi;
 
     // Ready: the bold status and the blue phone line among the labels.
     ASSERT_TRUE(simRequest(folder.port(), "POST", "/sim/link").ok);
