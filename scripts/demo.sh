@@ -2,7 +2,7 @@
 # The demo: builds the panel and the bot simulator, lays out a program folder (the simulator as bot.exe, auto-start
 # on, the simulator linking a phone by itself after a few seconds) and runs the panel under Wine.
 # With a display, the panel stays up for you to use (Exit in its tray menu ends it). Without one, it runs under
-# Xvfb, tours every state and saves screenshots to shots/.
+# Xvfb, tours every state and saves screenshots to shots/ (at TAVRIO_DEMO_DPI if set, e.g. 144).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -32,6 +32,20 @@ fi
 unset DISPLAY
 tavrio_ensure_display
 tavrio_ensure_prefix
+# TAVRIO_DEMO_DPI=144 tours at that DPI: Wine gives programs the prefix's LogPixels as they start; put back after.
+if [ -n "${TAVRIO_DEMO_DPI:-}" ]; then
+  desktop='HKCU\Control Panel\Desktop'
+  before=$(wine reg query "$desktop" /v LogPixels 2>/dev/null | awk '/LogPixels/ { print $3 }' || true)
+  restore_dpi() {
+    if [ -n "$before" ]; then
+      wine reg add "$desktop" /v LogPixels /t REG_DWORD /d "$((before))" /f >/dev/null 2>&1
+    else
+      wine reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1 || true
+    fi
+  }
+  trap restore_dpi EXIT
+  wine reg add "$desktop" /v LogPixels /t REG_DWORD /d "$TAVRIO_DEMO_DPI" /f >/dev/null 2>&1
+fi
 mkdir -p shots
 rm -f "$work"/shot-*.request
 sim=$(find build/windows -name 'bot-sim.exe' | head -1)

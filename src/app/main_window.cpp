@@ -115,6 +115,13 @@ void Form1::finishExit() {
     s_.window.endProgram();
 }
 
+void Form1::trayNotification(int button, std::uint16_t code) {
+    // MouseMove knows the codes in twips at 15 twips per pixel, the unit the shell's x has only at 96 DPI; handed
+    // over in that unit, the code means the same at every DPI.
+    constexpr std::int32_t kTwipsPerPixelOfTheCodes = 15;
+    mouseMove(button, static_cast<std::int32_t>(code) * kTwipsPerPixelOfTheCodes);
+}
+
 void Form1::RightClick() { s_.window.showPopupMenu(); }
 
 void Form1::taskbarCreated() {

@@ -55,6 +55,9 @@ public:
     void textEdited(ControlId id, std::string text);
     void mouseMove(int button, std::int32_t xTwips);
     void mouseDown(int button, std::int32_t xTwips) { mouseMove(button, xTwips); }
+    // A notification of the tray icon, by its code (the mouse message, e.g. 516 for a right press), which the
+    // window tells apart from its own mouse moves.
+    void trayNotification(int button, std::uint16_t code);
     void timerTick();
     // The shell's notification area was re-created.
     void taskbarCreated();

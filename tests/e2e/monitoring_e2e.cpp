@@ -4,6 +4,7 @@
 
 #include "panel_driver.h"
 #include "qr/qr_encoder.h"
+#include "screen_capture.h"
 #include "sim_client.h"
 
 namespace e2e {
@@ -13,62 +14,6 @@ class Monitoring : public ::testing::Test {
 protected:
     void TearDown() override { killAll(L"bot.exe"); }
 };
-
-// The QR control's pixels, as the screen shows them.
-struct Capture {
-    int width = 0, height = 0;
-    std::vector<std::uint32_t> pixels;  // 0x00RRGGBB
-    bool dark(int x, int y) const {
-        const std::uint32_t p = pixels[static_cast<std::size_t>(y) * width + x];
-        return ((p >> 16 & 0xFF) + (p >> 8 & 0xFF) + (p & 0xFF)) < 384;
-    }
-};
-
-Capture capture(HWND control) {
-    // Straight from the screen, as the user sees it.
-    Capture shot;
-    RECT rect{};
-    GetWindowRect(control, &rect);
-    shot.width = rect.right - rect.left;
-    shot.height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, shot.width, shot.height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, shot.width, shot.height, screen, rect.left, rect.top, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = shot.width;
-    info.bmiHeader.biHeight = -shot.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    shot.pixels.resize(static_cast<std::size_t>(shot.width) * shot.height);
-    GetDIBits(memory, bitmap, 0, shot.height, shot.pixels.data(), &info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return shot;
-}
-
-// Reads the symbol off the picture, module by module, sampling each module's centre.
-std::vector<std::uint8_t> sampleModules(const Capture& shot, int size) {
-    int left = shot.width, top = shot.height, right = -1, bottom = -1;
-    for (int y = 0; y < shot.height; ++y)
-        for (int x = 0; x < shot.width; ++x)
-            if (shot.dark(x, y)) {
-                left = std::min(left, x), right = std::max(right, x);
-                top = std::min(top, y), bottom = std::max(bottom, y);
-            }
-    std::vector<std::uint8_t> modules;
-    if (right < 0) return modules;
-    const double module = (right - left + 1) / static_cast<double>(size);
-    for (int my = 0; my < size; ++my)
-        for (int mx = 0; mx < size; ++mx)
-            modules.push_back(
-                shot.dark(left + static_cast<int>((mx + 0.5) * module), top + static_cast<int>((my + 0.5) * module)));
-    return modules;
-}
 
 TEST_F(Monitoring, TheWholeRoadFromStartToReadyAndARestart) {
     ProgramFolder folder("road");

@@ -165,6 +165,18 @@ TEST_F(Load, RightPressOnTheIconOpensThePopupMenuAndItsChoiceRuns) {
     EXPECT_EQ(platform.timer, 1000u) << "the menu's Start ran before the press returned";
 }
 
+TEST_F(Load, TheIconsNotificationsAreKnownByTheirCodeWhateverTheTwipsPerPixel) {
+    load();
+    // The shell's codes, handed over as codes: only the right press (WM_RBUTTONDOWN) opens the menu.
+    for (std::uint16_t code : {0x200, 0x201, 0x202, 0x203, 0x205, 0x206, 0x207, 0x208, 0x209, 0x403, 0x404, 0x405})
+        form->trayNotification(kLeftButton, code);
+    // The same press as a mouse position at 144 DPI (10 twips per pixel) is just a position.
+    form->mouseMove(0, 0x204 * 10);
+    EXPECT_TRUE(platform.logMatching("popup").empty());
+    form->trayNotification(0, 0x204);
+    EXPECT_EQ(platform.logMatching("popup").size(), 1u);
+}
+
 TEST_F(Load, TaskbarCreatedAddsTheIconAgain) {
     load();
     platform.trayCalls.clear();

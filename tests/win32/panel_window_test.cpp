@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "app/main_window.h"
@@ -12,6 +13,7 @@
 #include "platform/win32/icon_factory_win32.h"
 #include "platform/win32/panel_window.h"
 #include "platform/win32/profile_reader_win32.h"
+#include "platform/win32/resource_ids.h"
 #include "platform/win32/text_codec_win32.h"
 #include "platform/win32/wide_text.h"
 #include "test_support.h"
@@ -45,6 +47,16 @@ struct Recorder : ProcessStarter, Clock, MessageBoxes, HttpClient, ShellTray {
 std::uint32_t field32(const TrayRecordBytes& record, std::size_t offset) {
     return record[offset] | (record[offset + 1] << 8) | (record[offset + 2] << 16) |
            (static_cast<std::uint32_t>(record[offset + 3]) << 24);
+}
+
+int iconSide(HICON icon) {
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return 0;
+    BITMAP mask{};
+    GetObjectW(info.hbmMask, sizeof mask, &mask);
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
+    return mask.bmWidth;
 }
 
 class PanelWindowTest : public ::testing::Test {
@@ -139,6 +151,33 @@ TEST_F(PanelWindowTest, TheTrayIconGetsTheWindowAndTheFirstStatusPicture) {
     EXPECT_EQ(field32(fake.tray[1].second, 20), *window->pictureIcon(0));
     EXPECT_NE(*window->pictureIcon(1), *window->pictureIcon(0));
     EXPECT_FALSE(window->pictureIcon(3).has_value());
+
+    // Each in the size it is drawn at: the tray's small icon, the picture controls' large one.
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(iconSide(fromHandle32<HICON>(*window->pictureIcon(i))), GetSystemMetrics(SM_CXSMICON)) << i;
+        const auto picture = static_cast<ControlId>(static_cast<int>(ControlId::Image1_0) + i);
+        EXPECT_EQ(iconSide(reinterpret_cast<HICON>(SendMessageW(control(picture), STM_GETICON, 0, 0))),
+                  GetSystemMetrics(SM_CXICON))
+            << i;
+    }
+}
+
+TEST(IconResources, EachHoldsAnImageForEverySizeFrom96To192Dpi) {
+    // A group icon's directory: 6 bytes of header, then 14 bytes per image, its width first (0 for 256).
+    for (int id : {TAVRIO_IDI_PANEL, TAVRIO_IDI_STATUS_0, TAVRIO_IDI_STATUS_1, TAVRIO_IDI_STATUS_2}) {
+        HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(id), RT_GROUP_ICON);
+        ASSERT_NE(found, nullptr) << id;
+        const auto* directory = static_cast<const std::uint8_t*>(LockResource(LoadResource(nullptr, found)));
+        const int count = directory[4] | directory[5] << 8;
+        std::set<int> sides;
+        for (int i = 0; i < count; ++i) {
+            const std::uint8_t* entry = directory + 6 + 14 * i;
+            sides.insert(entry[0]);
+            const int bitsPerPixel = entry[6] | entry[7] << 8;
+            EXPECT_EQ(bitsPerPixel, id == TAVRIO_IDI_STATUS_2 ? 4 : 32) << id << " at " << int{entry[0]};
+        }
+        EXPECT_EQ(sides, (std::set<int>{16, 20, 24, 32, 40, 48, 64})) << id;
+    }
 }
 
 TEST_F(PanelWindowTest, StartMirrorsTheRunningStateAndTheTimerTicks) {

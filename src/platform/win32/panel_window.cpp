@@ -13,7 +13,6 @@ namespace {
 constexpr UINT_PTR kPollTimerId = 1;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;  // fixed single border, close button only
 constexpr DWORD kWindowExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
-constexpr int kStatusIconSide = 32;
 constexpr int kMiddleButton = 4;
 constexpr std::size_t kMostMessagesPerPump = 10000;
 
@@ -25,11 +24,20 @@ std::wstring windowText(HWND window) {
 }
 
 UniqueFont makeFont(int dpiY, bool bold) {
-    // "MS Sans Serif" 8.25 pt, the window's default font.
-    const int height = -MulDiv(825, dpiY, 7200);
+    // The scalable form of "MS Sans Serif", 8.25 pt at the screen's DPI, so the text grows with the layout. Its
+    // pixel height is rounded down, so the text never grows faster than the layout around it: rounded up at 144 DPI
+    // it came out 3 % wider and no longer fit its label.
+    const int height = -(825 * dpiY / 7200);
     return UniqueFont(CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                  L"MS Sans Serif"));
+                                  OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                  L"Microsoft Sans Serif"));
+}
+
+// Picture `index` of the status pictures, at `side` pixels: the resource's image of that size, or its
+// nearest scaled by Windows.
+UniqueIcon loadStatusIcon(HINSTANCE instance, std::size_t index, int side) {
+    return UniqueIcon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(TAVRIO_IDI_STATUS_FIRST + index),
+                                                    IMAGE_ICON, side, side, LR_DEFAULTCOLOR)));
 }
 
 int buttonsHeld(WPARAM keys) {
@@ -55,7 +63,9 @@ bool PanelWindow::create() {
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = instance_;
-    windowClass.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(TAVRIO_IDI_PANEL));
+    windowClass.hIcon =
+        static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(TAVRIO_IDI_PANEL), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
     windowClass.hIconSm =
         static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(TAVRIO_IDI_PANEL), IMAGE_ICON,
                                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
@@ -69,7 +79,7 @@ bool PanelWindow::create() {
     if (!registered || !registerQrCodeClass(instance_)) return false;
 
     {
-        // The program is DPI-unaware (its manifest says so), so this is 96 wherever Windows scales it.
+        // The manifest declares the program DPI-aware, so this is the screen's real DPI and nothing is stretched.
         ScopedGetDc screen(nullptr);
         if (screen.get() != nullptr) {
             dpiX_ = GetDeviceCaps(screen.get(), LOGPIXELSX);
@@ -88,10 +98,11 @@ bool PanelWindow::create() {
 
     normalFont_ = makeFont(dpiY_, false);
     boldFont_ = makeFont(dpiY_, true);
+    // The pictures in the size of a large icon, as their controls show them; the tray gets each in the small
+    // size the notification area draws, so the shell never scales it.
     for (std::size_t i = 0; i < statusIcons_.size(); ++i) {
-        statusIcons_[i].reset(
-            static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(TAVRIO_IDI_STATUS_FIRST + i), IMAGE_ICON,
-                                          kStatusIconSide, kStatusIconSide, LR_DEFAULTCOLOR)));
+        statusIcons_[i] = loadStatusIcon(instance_, i, GetSystemMetrics(SM_CXICON));
+        trayIcons_[i] = loadStatusIcon(instance_, i, GetSystemMetrics(SM_CXSMICON));
     }
     return true;
 }
@@ -260,7 +271,7 @@ std::uint32_t PanelWindow::windowHandle() { return toHandle32(window_); }
 
 std::optional<std::uint32_t> PanelWindow::pictureIcon(int index) {
     if (index < 0 || index >= static_cast<int>(statusIcons_.size())) return std::nullopt;
-    return toHandle32(statusIcons_[static_cast<std::size_t>(index)].get());
+    return toHandle32(trayIcons_[static_cast<std::size_t>(index)].get());
 }
 
 void PanelWindow::endProgram() { ExitProcess(0); }
@@ -325,7 +336,13 @@ LRESULT PanelWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         // The tray icon's notifications arrive here too: its callback message is WM_MOUSEMOVE, with the
         // notification code where the x position would be.
-        case WM_MOUSEMOVE: onMouse(buttonsHeld(wParam), lParam, false); return 0;
+        case WM_MOUSEMOVE:
+            if (isTrayNotification(lParam)) {
+                if (form_ != nullptr) form_->trayNotification(buttonsHeld(wParam), LOWORD(lParam));
+            } else {
+                onMouse(buttonsHeld(wParam), lParam, false);
+            }
+            return 0;
         case WM_LBUTTONDOWN: onMouse(kLeftButton, lParam, true); return 0;
         case WM_RBUTTONDOWN: onMouse(kRightButton, lParam, true); return 0;
         case WM_MBUTTONDOWN: onMouse(kMiddleButton, lParam, true); return 0;
@@ -382,6 +399,16 @@ LRESULT PanelWindow::onControlColor(HDC dc, const ControlState& state, bool edit
     const int background = edit ? COLOR_WINDOW : COLOR_BTNFACE;
     SetBkColor(dc, GetSysColor(background));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
+}
+
+bool PanelWindow::isTrayNotification(LPARAM lParam) const {
+    // The shell's callback carries a message number (WM_MOUSEFIRST or above) as x and no y. From about 176 DPI on
+    // the client area is that wide, so a real move is told apart by being where the pointer was.
+    if (HIWORD(lParam) != 0 || LOWORD(lParam) < WM_MOUSEFIRST) return false;
+    const DWORD at = GetMessagePos();
+    POINT pointer{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+    ScreenToClient(window_, &pointer);
+    return pointer.x != LOWORD(lParam) || pointer.y != 0;
 }
 
 void PanelWindow::onMouse(int button, LPARAM lParam, bool press) {

@@ -49,6 +49,7 @@ private:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT onCommand(WPARAM wParam, LPARAM lParam);
     LRESULT onControlColor(HDC dc, const ControlState& state, bool edit);
+    bool isTrayNotification(LPARAM lParam) const;
     void onMouse(int button, LPARAM lParam, bool press);
     void endSession();
     void dispatch(MSG& message);
@@ -71,7 +72,7 @@ private:
     ControlSet shown_;  // the state each control was last given, for painting and for change checks
     UniqueMenu popupMenu_;
     UniqueFont normalFont_, boldFont_;
-    std::array<UniqueIcon, 3> statusIcons_;
+    std::array<UniqueIcon, 3> statusIcons_, trayIcons_;
     bool applying_ = false;  // our own SetWindowText is no typing by the user
 };
 
