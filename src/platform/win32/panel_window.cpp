@@ -110,16 +110,19 @@ bool PanelWindow::create() {
 bool PanelWindow::attach(Form1& form) {
     popupMenu_.reset(CreatePopupMenu());
     if (!popupMenu_) return false;
+    // The core's control state is the one truth from here on: the window renders it and reports edits.
+    form_ = &form;
     // In tab order: the creation order is the order the Tab key walks.
     for (std::size_t i = 0; i < kControlCount; ++i) {
         const auto id = static_cast<ControlId>(i);
-        shown_[i] = form.control(id);
-        if (!createControl(id, shown_[i])) return false;
+        if (!createControl(id, form.control(id))) {
+            form_ = nullptr;
+            return false;
+        }
     }
     // The QR code lies above every other control, so that nothing covers part of a code being scanned. It
     // takes no tab stop, so the Tab order of the others stays their creation order.
     SetWindowPos(child(ControlId::QR1), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    form_ = &form;
     return true;
 }
 
@@ -157,11 +160,9 @@ bool PanelWindow::createControl(ControlId id, const ControlState& state) {
 
     const RECT at = pixelRect(state);
     const bool textAtCreation = state.kind != ControlKind::Picture && state.kind != ControlKind::QrCode;
-    applying_ = true;
     HWND control = CreateWindowExW(exStyle, className, textAtCreation ? widen(state.text).c_str() : L"", style, at.left,
                                    at.top, at.right - at.left, at.bottom - at.top, window_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(commandId)), instance_, nullptr);
-    applying_ = false;
     if (control == nullptr) return false;
     children_[static_cast<std::size_t>(id)] = control;
 
@@ -179,10 +180,7 @@ bool PanelWindow::createControl(ControlId id, const ControlState& state) {
 }
 
 void PanelWindow::applyControl(ControlId id, const ControlState& state) {
-    const auto index = static_cast<std::size_t>(id);
-    if (index >= kControlCount) return;
-    const ControlState before = shown_[index];
-    shown_[index] = state;
+    if (static_cast<std::size_t>(id) >= kControlCount) return;
     if (state.kind == ControlKind::MenuItem) {
         applyMenuItem(id, state);
         return;
@@ -190,27 +188,27 @@ void PanelWindow::applyControl(ControlId id, const ControlState& state) {
     HWND control = child(id);
     if (control == nullptr) return;
 
-    applying_ = true;
+    // Each property is compared with what the real control holds, so only what differs is touched.
     if (state.kind != ControlKind::Picture) {
-        // Compared with what the control holds, not with what it was last given: the user may have typed.
+        // The control's own text is the one to compare with: the user may have typed.
         const std::wstring text = widen(state.text);
         if (windowText(control) != text) SetWindowTextW(control, text.c_str());
     }
-    if (state.left != before.left || state.top != before.top || state.width != before.width ||
-        state.height != before.height) {
-        const RECT at = pixelRect(state);
-        MoveWindow(control, at.left, at.top, at.right - at.left, at.bottom - at.top, TRUE);
+    const RECT at = pixelRect(state);
+    RECT now{};
+    GetWindowRect(control, &now);
+    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&now), 2);
+    if (!EqualRect(&now, &at)) MoveWindow(control, at.left, at.top, at.right - at.left, at.bottom - at.top, TRUE);
+    const HFONT font = state.bold ? boldFont_.get() : normalFont_.get();
+    if (reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)) != font) {
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
-    if (state.bold != before.bold) {
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(state.bold ? boldFont_.get() : normalFont_.get()),
-                     TRUE);
-    }
-    if (state.textColor != before.textColor) InvalidateRect(control, nullptr, TRUE);
+    // The colour is drawn from the core's state when the control paints.
+    if (state.textColor != kDefaultColor) InvalidateRect(control, nullptr, TRUE);
     if ((IsWindowEnabled(control) != FALSE) != state.enabled) EnableWindow(control, state.enabled);
     if (((GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0) != state.visible) {
         ShowWindow(control, state.visible ? SW_SHOWNA : SW_HIDE);
     }
-    applying_ = false;
 }
 
 void PanelWindow::applyMenuItem(ControlId id, const ControlState& state) {
@@ -304,8 +302,8 @@ int PanelWindow::yPixels(std::int32_t twips) const { return static_cast<int>(std
 
 const ControlState* PanelWindow::mirrored(HWND control) const {
     const int index = GetDlgCtrlID(control) - kFirstCommandId;
-    if (!isControlIndex(index) || child(static_cast<ControlId>(index)) != control) return nullptr;
-    return &shown_[static_cast<std::size_t>(index)];
+    if (form_ == nullptr || !isControlIndex(index) || child(static_cast<ControlId>(index)) != control) return nullptr;
+    return &form_->control(static_cast<ControlId>(index));
 }
 
 LRESULT CALLBACK PanelWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -380,13 +378,12 @@ LRESULT PanelWindow::onCommand(WPARAM wParam, LPARAM) {
     const int index = static_cast<int>(LOWORD(wParam)) - kFirstCommandId;
     if (form_ == nullptr || !isControlIndex(index)) return 0;
     const auto id = static_cast<ControlId>(index);
-    ControlState& state = shown_[static_cast<std::size_t>(index)];
+    const ControlState& state = form_->control(id);
     const WORD code = HIWORD(wParam);
     if (code == EN_CHANGE && state.kind == ControlKind::TextBox) {
-        if (!applying_) {
-            state.text = narrow(windowText(child(id)));
-            form_->textEdited(id, state.text);
-        }
+        // Our own SetWindowText leaves the text equal to the core's: only the user's typing differs.
+        std::string typed = narrow(windowText(child(id)));
+        if (typed != state.text) form_->textEdited(id, std::move(typed));
     } else if (code == BN_CLICKED && (state.kind == ControlKind::Button || state.kind == ControlKind::MenuItem)) {
         // BN_CLICKED and a menu item's command share the code 0.
         form_->click(id);

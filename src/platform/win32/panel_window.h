@@ -69,11 +69,9 @@ private:
     int dpiX_ = 96, dpiY_ = 96;
 
     std::array<HWND, kControlCount> children_{};
-    ControlSet shown_;  // the state each control was last given, for painting and for change checks
     UniqueMenu popupMenu_;
     UniqueFont normalFont_, boldFont_;
     std::array<UniqueIcon, 3> statusIcons_, trayIcons_;
-    bool applying_ = false;  // our own SetWindowText is no typing by the user
 };
 
 }  // namespace tavrio::win32
