@@ -102,8 +102,7 @@ TEST(TextCodecWin32, UpperCaseIsTheSystemsNotOnlyAscii) {
 
 TEST(ProfileReaderWin32, ReadsKeysAndFallsBackToTheDefault) {
     TempFolder folder;
-    TextCodecWin32 codec;
-    ProfileReaderWin32 profile(codec);
+    ProfileReaderWin32 profile;
     folder.write("conf.ini", "[tavriobot]\r\nAutostrat = 1 \r\nLong=abcdef\r\n");
     const std::string ini = folder.at("conf.ini");
 
@@ -158,9 +157,12 @@ TEST_F(ProcessStarterWin32Test, AFolderWithBlanksNeverStartsAnotherProgram) {
     EXPECT_EQ(testing::readWhole(report), "");
 }
 
-TEST_F(ProcessStarterWin32Test, CommandLinesAreSearchedOnThePath) {
-    const StartResult started = processes.startCommandLine("cmd /c exit 0", WindowMode::Hidden);
-    EXPECT_TRUE(started.started) << started.errorText;
+TEST_F(ProcessStarterWin32Test, CommandLinesAreSearchedOnThePathAndTheirEndIsSeen) {
+    const StartResult started = processes.startCommandLine("cmd /c exit 3", WindowMode::Hidden);
+    ASSERT_TRUE(started.started) << started.errorText;
+    ASSERT_NE(started.process, nullptr);
+    EXPECT_TRUE(started.process->waitForEnd(10000));
+    EXPECT_EQ(started.process->exitCode(), std::optional<std::uint32_t>(3));
     const StartResult missing = processes.startCommandLine("no-such-program-tavrio /t 2", WindowMode::Hidden);
     EXPECT_FALSE(missing.started);
     EXPECT_NE(missing.errorCode, 0u);

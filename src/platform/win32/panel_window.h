@@ -50,6 +50,7 @@ private:
     LRESULT onCommand(WPARAM wParam, LPARAM lParam);
     LRESULT onControlColor(HDC dc, const ControlState& state, bool edit);
     void onMouse(int button, LPARAM lParam, bool press);
+    void close(CloseReason reason);
     void endSession();
     void dispatch(MSG& message);
 
