@@ -5,6 +5,7 @@
 #include "platform/win32/process_starter_win32.h"
 #include "platform/win32/profile_reader_win32.h"
 #include "platform/win32/program_info.h"
+#include "platform/win32/single_instance.h"
 #include "platform/win32/text_codec_win32.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32.h"
@@ -166,6 +167,18 @@ TEST_F(ProcessStarterWin32Test, CommandLinesAreSearchedOnThePathAndTheirEndIsSee
     const StartResult missing = processes.startCommandLine("no-such-program-tavrio /t 2", WindowMode::Hidden);
     EXPECT_FALSE(missing.started);
     EXPECT_NE(missing.errorCode, 0u);
+}
+
+TEST(SingleInstance, ASecondCopyEndsButACheckThatFailsRunsAsTheFirst) {
+    {
+        SingleInstance first;
+        EXPECT_TRUE(first.isFirst());
+        EXPECT_FALSE(SingleInstance().isFirst());
+    }
+    // An object of another kind under the mutex's name makes the mutex impossible to create.
+    UniqueHandle squatter = ownHandle(CreateEventW(nullptr, FALSE, FALSE, L"Local\\TavrioPanel.SingleInstance"));
+    ASSERT_TRUE(squatter);
+    EXPECT_TRUE(SingleInstance().isFirst());
 }
 
 TEST(ProgramInfo, FolderIsTheExecutablesWithoutTrailingBackslash) {
