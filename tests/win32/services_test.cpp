@@ -139,6 +139,50 @@ TEST_F(ProcessStarterWin32Test, StartsHiddenOrMinimized) {
     EXPECT_EQ(startSelf(WindowMode::MinimizedWithFocus), std::to_string(SW_SHOWMINIMIZED));
 }
 
+// While the panel waits for a program to end, its window is repainted, but no click or other input is handled.
+TEST_F(ProcessStarterWin32Test, WaitingForTheEndRepaintsButTakesNoInput) {
+    static int paints = 0, inputs = 0;
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = [](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (message == WM_PAINT) {
+            PAINTSTRUCT paint;
+            BeginPaint(hwnd, &paint);
+            EndPaint(hwnd, &paint);
+            ++paints;
+            return 0;
+        }
+        if (message == WM_LBUTTONDOWN) ++inputs;
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    };
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"TavrioWaitTest";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowW(L"TavrioWaitTest", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 200, nullptr,
+                                nullptr, windowClass.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+    UpdateWindow(window);
+    paints = 0;
+
+    SetEnvironmentVariableW(testing::kChildSleepVariable, L"1500");
+    SetEnvironmentVariableW(testing::kChildReportVariable, widen(report).c_str());
+    const StartResult child = processes.startProgram(programPath(), WindowMode::Hidden);
+    SetEnvironmentVariableW(testing::kChildReportVariable, nullptr);
+    SetEnvironmentVariableW(testing::kChildSleepVariable, nullptr);
+    ASSERT_TRUE(child.started);
+    PostMessageW(window, WM_LBUTTONDOWN, 0, 0);
+    InvalidateRect(window, nullptr, TRUE);
+    EXPECT_FALSE(child.process->waitForEnd(100)) << "a bounded wait";
+    EXPECT_EQ(child.process->exitCode(), std::nullopt);
+    EXPECT_TRUE(child.process->waitForEnd(20000));
+    EXPECT_EQ(child.process->exitCode(), std::optional<std::uint32_t>(0));
+    EXPECT_GE(paints, 1);
+    EXPECT_EQ(inputs, 0);
+    MSG message;
+    while (PeekMessageW(&message, window, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    EXPECT_EQ(inputs, 1) << "the input waited for its turn";
+    DestroyWindow(window);
+}
+
 TEST_F(ProcessStarterWin32Test, AMissingProgramIsReportedWithTheSystemsText) {
     const StartResult result = processes.startProgram(folder.at("bot.exe"), WindowMode::Hidden);
     EXPECT_FALSE(result.started);
