@@ -9,7 +9,7 @@
 #include <string>
 
 int main() {
-    Sleep(2500);
+    Sleep(1500);  // late enough to meet the bot that START launches after its one-second wait
     wchar_t system[MAX_PATH] = {}, own[MAX_PATH * 4] = {};
     GetSystemDirectoryW(system, MAX_PATH);
     // Named in full: searched for, it would be this program again.
