@@ -4,6 +4,11 @@ TAVRIO_ROOT=${TAVRIO_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 export WINEPREFIX=${TAVRIO_WINEPREFIX:-$TAVRIO_ROOT/build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+# Wine passes file names outside the ANSI code page through to Linux intact only under a UTF-8 locale.
+case "${LC_ALL:-${LC_CTYPE:-${LANG:-}}}" in
+  *[Uu][Tt][Ff]-8* | *[Uu][Tt][Ff]8*) ;;
+  *) export LANG=C.UTF-8; unset LC_ALL LC_CTYPE ;;
+esac
 
 tavrio_ensure_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi

@@ -27,8 +27,17 @@ void Form1::pressStart() {
     tickCount_ = 0;
 }
 
+void Form1::waitForPendingKill() {
+    // The one-second wait before the launch is the kill's first second; on a busy machine it gets four more,
+    // during which the window is repainted but takes no input. A kill that outlasts them is left running.
+    constexpr std::uint32_t kLongestFurtherWaitMs = 4000;
+    if (pendingKill_ && !pendingKill_->exitCode()) pendingKill_->waitForEnd(kLongestFurtherWaitMs);
+    pendingKill_.reset();
+}
+
 bool Form1::LaunchBot() {
     s_.clock.sleepMs(1000);
+    waitForPendingKill();
     bool launched = true;
     // A bot that is (still) starting has written start.txt; then no second one is launched.
     if (!markerExists(file::kStartMarker)) {
@@ -37,6 +46,7 @@ bool Form1::LaunchBot() {
         const StartResult result = s_.processes.startProgram(botPath, WindowMode::Hidden);
         if (result.started) {
             botTaskId_ = static_cast<std::int32_t>(result.processId);
+            botProcess_ = result.process;
         } else {
             launched = false;
             s_.messages.show("Cannot start " + botPath + "\r\n" + result.errorText, MessageIcon::Error);

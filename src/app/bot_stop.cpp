@@ -4,9 +4,11 @@
 namespace tavrio {
 
 void Form1::StopBot() {
+    // From here on the bot ends by the panel's own doing: that is no news for the user.
+    botProcess_.reset();
     // Neither command is waited for, and a failure of either is passed over: with no bot running the kill
-    // simply fails in its hidden window.
-    s_.processes.startCommandLine("taskkill /f /im bot.exe", WindowMode::Hidden);
+    // simply fails in its hidden window. The next launch waits for the kill, so that it cannot end the new bot.
+    pendingKill_ = s_.processes.startCommandLine("taskkill /f /im bot.exe", WindowMode::Hidden).process;
     s_.processes.startCommandLine(" timeout /t 2", WindowMode::MinimizedWithFocus);
     deleteIfExists(file::kQrMarker);
     deleteIfExists(file::kReadyMarker);

@@ -34,7 +34,8 @@ void Form1::load() {
     setVisible(ControlId::QR1, false);
 
     // START runs to its end here, before the settings are read; it uses none of them.
-    const std::string autoStart = ReadIniValue(s_.profile, path(file::kConfIni), "tavriobot", "Autostrat", "0");
+    const std::string autoStart =
+        ReadIniValue(s_.files, s_.profile, path(file::kConfIni), "tavriobot", "Autostrat", "0");
     if (leadingNumber(autoStart) == 1) pressStart();
 
     LoadEnvFile(path(file::kEnv));
@@ -64,11 +65,11 @@ void Form1::LoadEnvFile(const std::string& envPath) {
     companyName_ = settings.companyName;
 }
 
-bool Form1::closeRequest(CloseReason reason) {
-    if (reason != CloseReason::User) return false;
-    // The user's close only hides the window; the bot and the poll timer carry on.
+CloseOutcome Form1::closeRequest(CloseReason reason) {
+    if (reason != CloseReason::User) return CloseOutcome::Proceed;
+    // The bot and the poll timer carry on.
     s_.window.setWindowVisible(false);
-    return true;
+    return CloseOutcome::Hidden;
 }
 
 void Form1::unload() { StopBot(); }

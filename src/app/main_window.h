@@ -30,7 +30,10 @@ struct Services {
     int revisionNumber = 0;     // the last of the four numbers of the program's version
 };
 
-enum class CloseReason { User, System };
+// The user's own close (close button, window menu, Alt+F4); a close asked from outside (the task manager's
+// End task, taskkill without /f); Windows shutting down or logging off.
+enum class CloseReason { User, Outside, System };
+enum class CloseOutcome { Hidden, Proceed };
 
 // Mouse-button values as the window's mouse events carry them.
 constexpr int kLeftButton = 1, kRightButton = 2;
@@ -44,8 +47,8 @@ public:
 
     // ---- Life of the window
     void load();
-    // Returns true when the close is cancelled.
-    bool closeRequest(CloseReason reason);
+    // The user's close only hides the window; any other close proceeds: the window then unloads and ends.
+    CloseOutcome closeRequest(CloseReason reason);
     void unload();
     // Ends the tray icon's life (the window releases its tray object).
     void releaseTray();
@@ -96,6 +99,9 @@ private:
     void RightClick() override;
 
     void removeSession();  // Command3
+    // True when the bot this panel started has ended without the panel ending it; the panel is then stopped.
+    bool botEndedOnItsOwn();
+    void waitForPendingKill();
     void refreshPhoneLineWithTick();
     void refreshMessageCounter();
     std::string path(const char* nameWithBackslash) const;
@@ -130,6 +136,10 @@ private:
     bool tickRunning_ = false;  // a tick that falls due while one is suspended is skipped
     int trayCallDepth_ = 0;     // inside clsSysTray::MouseMove
     bool exitPending_ = false;  // Exit was chosen there; it finishes once the call has unwound
+    // The bot this panel launched, while nothing but the bot itself can end it.
+    std::shared_ptr<StartedProcess> botProcess_;
+    // The kill command of the last StopBot, until a launch has seen it end.
+    std::shared_ptr<StartedProcess> pendingKill_;
 };
 
 }  // namespace tavrio

@@ -34,6 +34,7 @@ void Form1::timerTick() {
     if (tickRunning_) return;
     Flag running(tickRunning_);
 
+    if (botEndedOnItsOwn()) return;  // stopped: this tick has nothing left to show
     RefreshBotState();
     tickCount_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(tickCount_) + 1u);
     setText(ControlId::Label1, std::to_string(tickCount_));

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -50,11 +51,23 @@ public:
 // Processes.
 enum class WindowMode { Hidden, MinimizedWithFocus };
 
+// A started program, kept so that its end can be noticed. Dropping it neither ends nor waits for the program.
+class StartedProcess {
+public:
+    virtual ~StartedProcess() = default;
+    // Without waiting: the exit code once the program has ended, nothing while it runs.
+    virtual std::optional<std::uint32_t> exitCode() = 0;
+    // Waits at most `milliseconds` for the program to end, repainting the panel's window meanwhile but handling
+    // no input; true once it has ended.
+    virtual bool waitForEnd(std::uint32_t milliseconds) = 0;
+};
+
 struct StartResult {
     bool started = false;
     std::uint32_t processId = 0;
-    std::uint32_t errorCode = 0;  // the system's error number when not started
-    std::string errorText;        // the system's description of it
+    std::uint32_t errorCode = 0;              // the system's error number when not started
+    std::string errorText;                    // the system's description of it
+    std::shared_ptr<StartedProcess> process;  // when started
 };
 
 class ProcessStarter {

@@ -3,12 +3,32 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "settings/profile_text.h"
+#include "text/utf8.h"
+
 namespace tavrio {
 
-std::string ReadIniValue(ProfileReader& profile, const std::string& file, const std::string& section,
+std::string ReadIniValue(FileSystem& files, ProfileReader& profile, const std::string& file, const std::string& section,
                          const std::string& key, const std::string& defaultValue) {
     constexpr std::uint32_t kBufferChars = 255;
-    return profile.readString(file, section, key, defaultValue, kBufferChars);
+    const std::optional<std::string> head = files.readBytes(file, 0, kUtf8Bom.size());
+    if (!head || !startsWithUtf8Bom(*head)) return profile.readString(file, section, key, defaultValue, kBufferChars);
+
+    // The profile function takes the mark for text of the first line, which hides the first section; such a
+    // file is read here by the same rules. A settings file is small: its head is enough.
+    constexpr std::uint64_t kHeadBytes = 1 << 20;
+    const std::optional<std::string> text = files.readBytes(file, 0, kHeadBytes);
+    if (!text) return defaultValue;
+    const std::string value = profileTextValue(validUtf8(std::string_view(*text).substr(kUtf8Bom.size())), section, key)
+                                  .value_or(defaultValue);
+    // Cut as the profile function's buffer cuts, at whole characters.
+    std::string cut;
+    std::size_t characters = 0;
+    for (const std::string& character : splitCodePoints(value)) {
+        if (++characters > kBufferChars - 1) break;
+        cut += character;
+    }
+    return cut;
 }
 
 double leadingNumber(const std::string& text) {

@@ -7,8 +7,9 @@
 
 namespace tavrio {
 
-// At most 254 characters of the value; `defaultValue` when the file, section or key is missing.
-std::string ReadIniValue(ProfileReader& profile, const std::string& file, const std::string& section,
+// At most 254 characters of the value; `defaultValue` when the file, section or key is missing. The system's
+// profile function reads the file, unless it starts with the UTF-8 byte-order mark.
+std::string ReadIniValue(FileSystem& files, ProfileReader& profile, const std::string& file, const std::string& section,
                          const std::string& key, const std::string& defaultValue);
 
 // The text read as a number: its leading number, blanks ignored, 0 when it does not start with one ("1", "01"

@@ -194,7 +194,8 @@ bool Panel::chooseTrayMenuItem(int position) {
     return waitFor([&] { return topWindowOf(process_.dwProcessId, L"#32768") == nullptr; }, std::chrono::seconds(10));
 }
 
-void Panel::close() { PostMessageW(window(), WM_CLOSE, 0, 0); }
+// The close button, the window menu and Alt+F4 all reach the window as SC_CLOSE.
+void Panel::close() { PostMessageW(window(), WM_SYSCOMMAND, SC_CLOSE, 0); }
 
 bool Panel::messageBoxOpen() { return topWindowOf(process_.dwProcessId, L"#32770") != nullptr; }
 

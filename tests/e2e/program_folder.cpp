@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -20,23 +21,32 @@ std::string windowsPath(std::string path) {
     return path;
 }
 
-void removeTree(const std::string& path) {
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &entry);
+// Paths are UTF-8 here, so that a folder may have any name; the W functions take them.
+std::wstring wide(const std::string& text) {
+    if (text.empty()) return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+void removeTree(const std::wstring& path) {
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
     if (find != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string child = path + "\\" + name;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            const std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring child = path + L"\\" + name;
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 removeTree(child);
             else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(find, &entry));
+                DeleteFileW(child.c_str());
+        } while (FindNextFileW(find, &entry));
         FindClose(find);
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(path.c_str());
 }
 
 }  // namespace
@@ -59,33 +69,36 @@ ProgramFolder::ProgramFolder(const std::string& name, bool withBot) {
     }();
     port_ = base + static_cast<int>(GetCurrentProcessId() % 100) * 50 + (serial++ % 50);
     path_ = g_artifacts.workRoot + "\\" + name;
-    removeTree(path_);
-    CreateDirectoryA(path_.c_str(), nullptr);
-    if (!CopyFileA(g_artifacts.panelExe.c_str(), at("TavrioPanel.exe").c_str(), FALSE))
-        throw std::runtime_error("cannot copy the panel into " + path_);
-    if (withBot && !CopyFileA(g_artifacts.simulatorExe.c_str(), at("bot.exe").c_str(), FALSE))
-        throw std::runtime_error("cannot copy the simulator into " + path_);
+    removeTree(wide(path_));
+    CreateDirectoryW(wide(path_).c_str(), nullptr);
+    copyIn(g_artifacts.panelExe, "TavrioPanel.exe");
+    if (withBot) copyIn(g_artifacts.simulatorExe, "bot.exe");
     writeEnv("PORT=" + std::to_string(port_) + "\nTAVRIO_API_KEY=qvx\nCOMPNEYNAME=demo shop\n");
     writeAutoStart(false);
 }
 
+void ProgramFolder::copyIn(const std::string& file, const std::string& relative) const {
+    if (!CopyFileW(wide(file).c_str(), wide(at(relative)).c_str(), FALSE))
+        throw std::runtime_error("cannot copy " + file + " into " + path_);
+}
+
 void ProgramFolder::write(const std::string& relative, const std::string& content) const {
-    std::ofstream out(at(relative), std::ios::binary | std::ios::trunc);
+    std::ofstream out(std::filesystem::path(wide(at(relative))), std::ios::binary | std::ios::trunc);
     out << content;
 }
 
 std::string ProgramFolder::read(const std::string& relative) const {
-    std::ifstream in(at(relative), std::ios::binary);
+    std::ifstream in(std::filesystem::path(wide(at(relative))), std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
 bool ProgramFolder::exists(const std::string& relative) const {
-    const DWORD attributes = GetFileAttributesA(at(relative).c_str());
+    const DWORD attributes = GetFileAttributesW(wide(at(relative)).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void ProgramFolder::remove(const std::string& relative) const { DeleteFileA(at(relative).c_str()); }
+void ProgramFolder::remove(const std::string& relative) const { DeleteFileW(wide(at(relative)).c_str()); }
 
 }  // namespace e2e

@@ -13,11 +13,14 @@ void setArtifacts(int argc, char** argv);
 
 class ProgramFolder {
 public:
-    // `name` becomes the folder's name under the work root; any earlier folder of that name is removed.
+    // `name` (UTF-8, any characters) becomes the folder's name under the work root; any earlier folder of that
+    // name is removed.
     explicit ProgramFolder(const std::string& name, bool withBot = true);
     const std::string& path() const { return path_; }
     std::string at(const std::string& relative) const { return path_ + "\\" + relative; }
 
+    // Copies `file` (a full path) into the folder as `relative`.
+    void copyIn(const std::string& file, const std::string& relative) const;
     void write(const std::string& relative, const std::string& content) const;
     std::string read(const std::string& relative) const;
     bool exists(const std::string& relative) const;

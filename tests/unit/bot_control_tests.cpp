@@ -69,7 +69,7 @@ TEST_F(BotControl, StartFileWrittenDuringTheWaitBlocksTheLaunch) {
 
 TEST_F(BotControl, MissingBotReportsThePathAndReasonAndStaysStopped) {
     load();
-    platform.nextProgramStart = {false, 0, 2, "The system cannot find the file specified."};
+    platform.nextProgramStart = {false, 0, 2, "The system cannot find the file specified.", nullptr};
     form->click(ControlId::cmdStart);
     ASSERT_EQ(platform.shown.size(), 1u);
     EXPECT_EQ(platform.shown[0].first, "Cannot start C:\\panel\\bot.exe\r\nThe system cannot find the file specified.");
@@ -78,7 +78,7 @@ TEST_F(BotControl, MissingBotReportsThePathAndReasonAndStaysStopped) {
     EXPECT_TRUE(c(ControlId::cmdStart).enabled);
     EXPECT_TRUE(c(ControlId::mnustart).enabled);
     // Fixed, START works again.
-    platform.nextProgramStart = {true, 77, 0, ""};
+    platform.nextProgramStart = {true, 77, 0, "", nullptr};
     form->click(ControlId::mnustart);
     EXPECT_EQ(platform.timer, 1000u);
     EXPECT_EQ(text(ControlId::Label3), "77");
@@ -155,6 +155,75 @@ TEST_F(BotControl, RemoveSessionDeletesAlwaysAndWaitsASecond) {
         EXPECT_TRUE(platform.shown.empty());
         EXPECT_TRUE(c(ControlId::Command3).visible);
     }
+}
+
+TEST_F(BotControl, ALaunchWaitsForTheLastKillSoThatItCannotEndTheNewBot) {
+    load();
+    platform.commandsLinger = true;
+    platform.clearLog();
+    form->click(ControlId::cmdStart);
+    EXPECT_EQ(platform.log, (std::vector<std::string>{
+                                "command taskkill /f /im bot.exe hidden",
+                                "command  timeout /t 2 minimized",
+                                "sleep 1000",
+                                "wait-for-end taskkill /f /im bot.exe 4000",
+                                "program C:\\panel\\bot.exe hidden",
+                                "timer 1000",
+                            }));
+    // A kill that outlasts the wait does not hold the launch back any longer.
+    form->click(ControlId::Command1);
+    for (const auto& process : platform.started) process->endsDuringWait = false;
+    form->click(ControlId::cmdStart);
+    EXPECT_EQ(platform.logMatching("program").size(), 2u);
+    EXPECT_EQ(platform.logMatching("wait-for-end").size(), 2u) << "one wait per launch, for the last kill only";
+}
+
+// A bot that ends while the panel did not end it: the panel stops and says so once, in a balloon; every end
+// that the panel itself caused, or that comes with a restart request, is no news.
+TEST_F(BotControl, ABotThatEndsOnItsOwnStopsThePanelWithOneBalloon) {
+    const auto balloons = [this] {
+        std::vector<std::string> texts;
+        for (const auto& [message, record] : platform.trayCalls)
+            if (message == TrayMessage::Modify && testing::read32(record, 12) == nif::Info)
+                texts.push_back(form->sysTray()->record().szInfo);
+        return texts;
+    };
+    for (const auto& [code, shown] : std::vector<std::pair<std::uint32_t, std::string>>{
+             {3, "bot.exe has stopped (exit code 3)"}, {0xC0000005, "bot.exe has stopped (exit code 0xC0000005)"}}) {
+        platform.trayCalls.clear();
+        loadAndStart();
+        platform.put("\\ws.txt");
+        form->timerTick();
+        ASSERT_EQ(text(ControlId::lblStatus), "BOT READY");
+        platform.started.back()->ended = code;
+        form->timerTick();
+        EXPECT_EQ(text(ControlId::lblStatus), "? BOT offline");
+        EXPECT_EQ(form->sysTray()->TooltipText(), "Bot offline");
+        EXPECT_TRUE(c(ControlId::cmdStart).enabled);
+        EXPECT_EQ(platform.timer, 0u);
+        EXPECT_FALSE(platform.has("\\ws.txt"));
+        EXPECT_TRUE(platform.shown.empty());
+        EXPECT_EQ(platform.logMatching("program").size(), 0u) << "not restarted";
+        form->timerTick();  // one that was already due
+        EXPECT_EQ(balloons(), std::vector<std::string>{shown});
+    }
+
+    // Ended by STOP: no news, also for a tick that was already due.
+    platform.trayCalls.clear();
+    loadAndStart();
+    form->click(ControlId::Command1);
+    for (const auto& process : platform.started) process->ended = 1;
+    form->timerTick();
+    EXPECT_TRUE(balloons().empty());
+
+    // The bot asked to be restarted and ended first: it is restarted, not reported.
+    loadAndStart();
+    platform.started.back()->ended = 0;
+    platform.put("\\ssreomve.txt");
+    form->timerTick();
+    EXPECT_EQ(platform.logMatching("program").size(), 1u);
+    EXPECT_FALSE(c(ControlId::cmdStart).enabled);
+    EXPECT_TRUE(balloons().empty());
 }
 
 }  // namespace

@@ -50,14 +50,28 @@ std::string FakePlatform::toUpper(const std::string& text) {
     return out;
 }
 
+bool FakeProcess::waitForEnd(std::uint32_t ms) {
+    log_.push_back("wait-for-end " + name + " " + std::to_string(ms));
+    if (endsDuringWait && !ended) ended = 0;
+    return ended.has_value();
+}
+
 StartResult FakePlatform::startProgram(const std::string& applicationPath, WindowMode mode) {
     log.push_back("program " + applicationPath + (mode == WindowMode::Hidden ? " hidden" : " minimized"));
-    return nextProgramStart;
+    StartResult result = nextProgramStart;
+    if (result.started) {
+        result.process = std::make_shared<FakeProcess>(applicationPath, log);
+        started.push_back(std::static_pointer_cast<FakeProcess>(result.process));
+    }
+    return result;
 }
 
 StartResult FakePlatform::startCommandLine(const std::string& commandLine, WindowMode mode) {
     log.push_back("command " + commandLine + (mode == WindowMode::Hidden ? " hidden" : " minimized"));
-    return {true, 1, 0, ""};
+    auto process = std::make_shared<FakeProcess>(commandLine, log);
+    if (!commandsLinger) process->ended = 0;
+    started.push_back(process);
+    return {true, 1, 0, "", process};
 }
 
 void FakePlatform::sleepMs(std::uint32_t ms) {

@@ -4,6 +4,8 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,6 +15,20 @@
 #include "platform/window_host.h"
 
 namespace tavrio::testing {
+
+// A started program whose end the test decides.
+class FakeProcess : public StartedProcess {
+public:
+    FakeProcess(std::string name, std::vector<std::string>& log) : name(std::move(name)), log_(log) {}
+    std::string name;
+    std::optional<std::uint32_t> ended;  // the exit code once it has ended
+    bool endsDuringWait = true;
+    std::optional<std::uint32_t> exitCode() override { return ended; }
+    bool waitForEnd(std::uint32_t ms) override;
+
+private:
+    std::vector<std::string>& log_;
+};
 
 class FakePlatform : public FileSystem,
                      public TextCodec,
@@ -52,8 +68,10 @@ public:
     std::string utf8ToAnsi(const std::string& text) override;
     std::string toUpper(const std::string& text) override;
 
-    // ---- Processes
-    StartResult nextProgramStart{true, 4242, 0, ""};
+    // ---- Processes. Programs run until the test ends them; commands have ended unless `commandsLinger`.
+    StartResult nextProgramStart{true, 4242, 0, "", nullptr};
+    bool commandsLinger = false;
+    std::vector<std::shared_ptr<FakeProcess>> started;  // every program and command, in order
     StartResult startProgram(const std::string& applicationPath, WindowMode mode) override;
     StartResult startCommandLine(const std::string& commandLine, WindowMode mode) override;
 

@@ -111,13 +111,14 @@ TEST_F(Load, UserCloseHidesAndOpenShows) {
     load();
     form->click(ControlId::cmdStart);
     platform.visible = true;
-    EXPECT_TRUE(form->closeRequest(CloseReason::User));
+    EXPECT_EQ(form->closeRequest(CloseReason::User), CloseOutcome::Hidden);
     EXPECT_FALSE(platform.visible);
     EXPECT_EQ(platform.timer, 1000u) << "the bot and the timer carry on";
     form->click(ControlId::mnuOpen);
     EXPECT_TRUE(platform.visible);
     EXPECT_EQ(text(ControlId::LBCOMP), "DEMO SHOP");
-    EXPECT_FALSE(form->closeRequest(CloseReason::System));
+    EXPECT_EQ(form->closeRequest(CloseReason::Outside), CloseOutcome::Proceed);
+    EXPECT_EQ(form->closeRequest(CloseReason::System), CloseOutcome::Proceed);
 }
 
 TEST_F(Load, UnloadStopsTheBotAndReleasingTheTrayRemovesTheIcon) {

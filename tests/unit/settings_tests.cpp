@@ -76,8 +76,34 @@ TEST(EnvFile, ShortEmptyAndOddFilesNeverFail) {
 TEST(IniValue, AsksForTheValueWithA255CharacterBuffer) {
     testing::FakePlatform platform;
     platform.profile["C:\\panel\\conf.ini|tavriobot|Autostrat"] = std::string(400, '7');
-    EXPECT_EQ(ReadIniValue(platform, "C:\\panel\\conf.ini", "tavriobot", "Autostrat", "0").size(), 254u);
-    EXPECT_EQ(ReadIniValue(platform, "C:\\panel\\none.ini", "tavriobot", "Autostrat", "0"), "0");
+    EXPECT_EQ(ReadIniValue(platform, platform, "C:\\panel\\conf.ini", "tavriobot", "Autostrat", "0").size(), 254u);
+    EXPECT_EQ(ReadIniValue(platform, platform, "C:\\panel\\none.ini", "tavriobot", "Autostrat", "0"), "0");
+}
+
+// A file with the byte-order mark is read here, by the profile function's rules; any other goes to that function.
+TEST(IniValue, AFileWithTheByteOrderMarkIsReadByTheProfileRules) {
+    testing::FakePlatform platform;
+    const std::string ini = "C:\\panel\\conf.ini";
+    const auto read = [&](const std::string& text) {
+        platform.files[ini] = "\xEF\xBB\xBF" + text;
+        return ReadIniValue(platform, platform, ini, "tavriobot", "Autostrat", "0");
+    };
+    EXPECT_EQ(read("[tavriobot]\r\nAutostrat=1\r\n"), "1");
+    EXPECT_EQ(read("[ TavrioBot ]\n\t autostrat \t=  1 \n"), "1") << "case and blanks as the profile function";
+    EXPECT_EQ(read("[tavriobot]\nAutostrat=\"1\"\nAutostrat=2\n"), "1") << "quotes go; the first key wins";
+    EXPECT_EQ(read("[tavriobot]\nAutostrat=\n"), "");
+    EXPECT_EQ(read("[other]\nAutostrat=1\n[tavriobot]\nx=1\n"), "0") << "only the named section";
+    EXPECT_EQ(read("[tavriobot]\nx=1\n[tavriobot]\nAutostrat=1\n"), "0") << "only its first occurrence";
+    EXPECT_EQ(read("Autostrat=1\n[tavriobot\nAutostrat=1"), "0");
+    EXPECT_EQ(read("[tavriobot]\nAutostrat=" + std::string(300, '\x7F')).size(), 254u);
+    EXPECT_EQ(read("[tavriobot]\nAutostrat=" + std::string(100, '\x7F') + "\xD0\x91" + std::string(200, 'x')),
+              std::string(100, '\x7F') + "\xD0\x91" + std::string(153, 'x'))
+        << "cut at 254 characters, not bytes";
+    EXPECT_TRUE(platform.logMatching("profile").empty());
+
+    platform.files[ini] = "[tavriobot]\r\nAutostrat=1\r\n";
+    platform.profile[ini + "|tavriobot|Autostrat"] = "from the system";
+    EXPECT_EQ(ReadIniValue(platform, platform, ini, "tavriobot", "Autostrat", "0"), "from the system");
 }
 
 TEST(IniValue, LeadingNumberReadsLikeTheSettingsAlwaysDid) {

@@ -29,11 +29,11 @@ struct Recorder : ProcessStarter, Clock, MessageBoxes, HttpClient, ShellTray {
 
     StartResult startProgram(const std::string& path, WindowMode) override {
         commands.push_back("program " + path);
-        return {true, 4242, 0, ""};
+        return {true, 4242, 0, "", nullptr};
     }
     StartResult startCommandLine(const std::string& line, WindowMode) override {
         commands.push_back("command " + line);
-        return {true, 1, 0, ""};
+        return {true, 1, 0, "", nullptr};
     }
     void sleepMs(std::uint32_t ms) override { sleeps.push_back(ms); }
     void show(const std::string& text, MessageIcon) override { boxes.push_back(text); }
@@ -106,7 +106,7 @@ protected:
     FileSystemWin32 files;
     TextCodecWin32 codec;
     IconFactoryWin32 icons;
-    ProfileReaderWin32 profile{codec};
+    ProfileReaderWin32 profile;
     Recorder fake;
     std::unique_ptr<PanelWindow> window = std::make_unique<PanelWindow>(GetModuleHandleW(nullptr));
     std::unique_ptr<Form1> form;
@@ -217,11 +217,18 @@ TEST_F(PanelWindowTest, RemoveSessionDeletesTheFileAndWaits) {
     EXPECT_EQ(fake.sleeps.back(), 1000u);
 }
 
-TEST_F(PanelWindowTest, TheUsersCloseOnlyHides) {
+TEST_F(PanelWindowTest, TheUsersCloseOnlyHidesAndACloseFromOutsideEnds) {
     window->setWindowVisible(true);
-    SendMessageW(mainWindow(), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(IsWindow(mainWindow()));
-    EXPECT_FALSE(IsWindowVisible(mainWindow()));
+    const HWND panel = mainWindow();
+    SendMessageW(panel, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(IsWindow(panel));
+    EXPECT_FALSE(IsWindowVisible(panel));
+    EXPECT_TRUE(fake.commands.empty());
+
+    SendMessageW(panel, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(panel));
+    EXPECT_EQ(fake.commands.front(), "command taskkill /f /im bot.exe") << "the bot is stopped first";
+    EXPECT_EQ(fake.tray.back().first, TrayMessage::Delete);
 }
 
 // Chooses "&Open" in the popup menu as soon as it is open.

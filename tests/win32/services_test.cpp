@@ -5,6 +5,7 @@
 #include "platform/win32/process_starter_win32.h"
 #include "platform/win32/profile_reader_win32.h"
 #include "platform/win32/program_info.h"
+#include "platform/win32/single_instance.h"
 #include "platform/win32/text_codec_win32.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32.h"
@@ -102,8 +103,7 @@ TEST(TextCodecWin32, UpperCaseIsTheSystemsNotOnlyAscii) {
 
 TEST(ProfileReaderWin32, ReadsKeysAndFallsBackToTheDefault) {
     TempFolder folder;
-    TextCodecWin32 codec;
-    ProfileReaderWin32 profile(codec);
+    ProfileReaderWin32 profile;
     folder.write("conf.ini", "[tavriobot]\r\nAutostrat = 1 \r\nLong=abcdef\r\n");
     const std::string ini = folder.at("conf.ini");
 
@@ -139,6 +139,50 @@ TEST_F(ProcessStarterWin32Test, StartsHiddenOrMinimized) {
     EXPECT_EQ(startSelf(WindowMode::MinimizedWithFocus), std::to_string(SW_SHOWMINIMIZED));
 }
 
+// While the panel waits for a program to end, its window is repainted, but no click or other input is handled.
+TEST_F(ProcessStarterWin32Test, WaitingForTheEndRepaintsButTakesNoInput) {
+    static int paints = 0, inputs = 0;
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = [](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (message == WM_PAINT) {
+            PAINTSTRUCT paint;
+            BeginPaint(hwnd, &paint);
+            EndPaint(hwnd, &paint);
+            ++paints;
+            return 0;
+        }
+        if (message == WM_LBUTTONDOWN) ++inputs;
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    };
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"TavrioWaitTest";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowW(L"TavrioWaitTest", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 200, nullptr,
+                                nullptr, windowClass.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+    UpdateWindow(window);
+    paints = 0;
+
+    SetEnvironmentVariableW(testing::kChildSleepVariable, L"1500");
+    SetEnvironmentVariableW(testing::kChildReportVariable, widen(report).c_str());
+    const StartResult child = processes.startProgram(programPath(), WindowMode::Hidden);
+    SetEnvironmentVariableW(testing::kChildReportVariable, nullptr);
+    SetEnvironmentVariableW(testing::kChildSleepVariable, nullptr);
+    ASSERT_TRUE(child.started);
+    PostMessageW(window, WM_LBUTTONDOWN, 0, 0);
+    InvalidateRect(window, nullptr, TRUE);
+    EXPECT_FALSE(child.process->waitForEnd(100)) << "a bounded wait";
+    EXPECT_EQ(child.process->exitCode(), std::nullopt);
+    EXPECT_TRUE(child.process->waitForEnd(20000));
+    EXPECT_EQ(child.process->exitCode(), std::optional<std::uint32_t>(0));
+    EXPECT_GE(paints, 1);
+    EXPECT_EQ(inputs, 0);
+    MSG message;
+    while (PeekMessageW(&message, window, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    EXPECT_EQ(inputs, 1) << "the input waited for its turn";
+    DestroyWindow(window);
+}
+
 TEST_F(ProcessStarterWin32Test, AMissingProgramIsReportedWithTheSystemsText) {
     const StartResult result = processes.startProgram(folder.at("bot.exe"), WindowMode::Hidden);
     EXPECT_FALSE(result.started);
@@ -158,12 +202,27 @@ TEST_F(ProcessStarterWin32Test, AFolderWithBlanksNeverStartsAnotherProgram) {
     EXPECT_EQ(testing::readWhole(report), "");
 }
 
-TEST_F(ProcessStarterWin32Test, CommandLinesAreSearchedOnThePath) {
-    const StartResult started = processes.startCommandLine("cmd /c exit 0", WindowMode::Hidden);
-    EXPECT_TRUE(started.started) << started.errorText;
+TEST_F(ProcessStarterWin32Test, CommandLinesAreSearchedOnThePathAndTheirEndIsSeen) {
+    const StartResult started = processes.startCommandLine("cmd /c exit 3", WindowMode::Hidden);
+    ASSERT_TRUE(started.started) << started.errorText;
+    ASSERT_NE(started.process, nullptr);
+    EXPECT_TRUE(started.process->waitForEnd(10000));
+    EXPECT_EQ(started.process->exitCode(), std::optional<std::uint32_t>(3));
     const StartResult missing = processes.startCommandLine("no-such-program-tavrio /t 2", WindowMode::Hidden);
     EXPECT_FALSE(missing.started);
     EXPECT_NE(missing.errorCode, 0u);
+}
+
+TEST(SingleInstance, ASecondCopyEndsButACheckThatFailsRunsAsTheFirst) {
+    {
+        SingleInstance first;
+        EXPECT_TRUE(first.isFirst());
+        EXPECT_FALSE(SingleInstance().isFirst());
+    }
+    // An object of another kind under the mutex's name makes the mutex impossible to create.
+    UniqueHandle squatter = ownHandle(CreateEventW(nullptr, FALSE, FALSE, L"Local\\TavrioPanel.SingleInstance"));
+    ASSERT_TRUE(squatter);
+    EXPECT_TRUE(SingleInstance().isFirst());
 }
 
 TEST(ProgramInfo, FolderIsTheExecutablesWithoutTrailingBackslash) {

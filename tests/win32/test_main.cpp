@@ -40,6 +40,9 @@ int main(int argc, char** argv) {
     // Started by the process tests: report the show mode we were given, then end.
     wchar_t report[MAX_PATH * 2] = {};
     if (GetEnvironmentVariableW(tavrio::win32::testing::kChildReportVariable, report, MAX_PATH * 2) > 0) {
+        wchar_t sleepMs[16] = {};
+        if (GetEnvironmentVariableW(tavrio::win32::testing::kChildSleepVariable, sleepMs, 16) > 0)
+            Sleep(static_cast<DWORD>(_wtoi(sleepMs)));
         STARTUPINFOW startup{};
         GetStartupInfoW(&startup);
         std::ofstream(std::filesystem::path(report))

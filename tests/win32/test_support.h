@@ -7,6 +7,8 @@ namespace tavrio::win32::testing {
 
 // When set, the test program started as a child writes what it was started with into this file and ends.
 inline constexpr wchar_t kChildReportVariable[] = L"TAVRIO_WIN32_TEST_CHILD_REPORT";
+// When set too, the child first sleeps this many milliseconds.
+inline constexpr wchar_t kChildSleepVariable[] = L"TAVRIO_WIN32_TEST_CHILD_SLEEP_MS";
 
 // A new empty folder under the system's temporary folder, removed with everything in it at the end.
 class TempFolder {

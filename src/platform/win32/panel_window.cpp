@@ -351,16 +351,13 @@ LRESULT PanelWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return onControlColor(reinterpret_cast<HDC>(wParam), *state, message == WM_CTLCOLOREDIT);
             }
             break;
-        case WM_CLOSE:
-            if (form_ == nullptr || form_->closeRequest(CloseReason::User)) {
-                // The user's close only hides the window; the program lives on in the notification area.
-                ShowWindow(window_, SW_HIDE);
-                return 0;
-            }
-            form_->unload();
-            form_->releaseTray();
-            DestroyWindow(window_);
+        // The close button, the window menu and Alt+F4 arrive as SC_CLOSE; a bare WM_CLOSE comes from outside
+        // (the task manager's End task, taskkill without /f).
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) != SC_CLOSE) break;
+            close(CloseReason::User);
             return 0;
+        case WM_CLOSE: close(CloseReason::Outside); return 0;
         case WM_QUERYENDSESSION: return TRUE;
         case WM_ENDSESSION:
             if (wParam != FALSE) endSession();
@@ -417,6 +414,21 @@ void PanelWindow::onMouse(int button, LPARAM lParam, bool press) {
     } else {
         form_->mouseMove(button, xTwips);
     }
+}
+
+void PanelWindow::close(CloseReason reason) {
+    if (form_ == nullptr) {
+        // No core yet, so nothing to stop.
+        if (reason == CloseReason::User)
+            ShowWindow(window_, SW_HIDE);
+        else
+            DestroyWindow(window_);
+        return;
+    }
+    if (form_->closeRequest(reason) == CloseOutcome::Hidden) return;
+    form_->unload();
+    form_->releaseTray();
+    DestroyWindow(window_);
 }
 
 void PanelWindow::endSession() {

@@ -51,6 +51,7 @@ private:
     LRESULT onControlColor(HDC dc, const ControlState& state, bool edit);
     bool isTrayNotification(LPARAM lParam) const;
     void onMouse(int button, LPARAM lParam, bool press);
+    void close(CloseReason reason);
     void endSession();
     void dispatch(MSG& message);
 

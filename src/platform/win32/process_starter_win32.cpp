@@ -6,6 +6,40 @@
 namespace tavrio::win32 {
 namespace {
 
+class StartedProcessWin32 final : public StartedProcess {
+public:
+    explicit StartedProcessWin32(HANDLE process) : process_(ownHandle(process)) {}
+
+    std::optional<std::uint32_t> exitCode() override {
+        if (WaitForSingleObject(process_.get(), 0) != WAIT_OBJECT_0) return std::nullopt;
+        DWORD code = 0;
+        if (!GetExitCodeProcess(process_.get(), &code)) return std::nullopt;
+        return static_cast<std::uint32_t>(code);
+    }
+
+    bool waitForEnd(std::uint32_t milliseconds) override {
+        const ULONGLONG deadline = GetTickCount64() + milliseconds;
+        HANDLE process = process_.get();
+        for (;;) {
+            const ULONGLONG now = GetTickCount64();
+            const DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+            // Only paint messages wake the wait: the window stays drawn, but no click can start anything
+            // while the panel waits.
+            const DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, left, QS_PAINT);
+            if (woke == WAIT_OBJECT_0) return true;
+            if (woke != WAIT_OBJECT_0 + 1) return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+            MSG message{};
+            for (int painted = 0; painted < 100 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT);
+                 ++painted) {
+                DispatchMessageW(&message);
+            }
+        }
+    }
+
+private:
+    UniqueHandle process_;
+};
+
 StartResult start(const wchar_t* applicationName, std::wstring commandLine, WindowMode mode) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -21,11 +55,11 @@ StartResult start(const wchar_t* applicationName, std::wstring commandLine, Wind
         result.errorText = systemMessage(result.errorCode);
         return result;
     }
-    // Nobody waits for the new process.
+    // Nobody waits for the new process; its handle is kept only to notice when it ends.
     CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     result.started = true;
     result.processId = process.dwProcessId;
+    result.process = std::make_shared<StartedProcessWin32>(process.hProcess);
     return result;
 }
 

@@ -2,23 +2,21 @@
 
 #include <vector>
 
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32.h"
 
 namespace tavrio::win32 {
 
-// The A function on purpose: the profile file is ANSI text and its lookup rules (case, blanks, comments) are
-// the system's own.
+// The W function, so that a file in a folder whose name the ANSI code page cannot hold is still found. It
+// reads an ANSI profile file as the A function did; its lookup rules (case, blanks, quotes) are the system's.
 std::string ProfileReaderWin32::readString(const std::string& file, const std::string& section, const std::string& key,
                                            const std::string& defaultValue, std::uint32_t bufferSize) {
     if (bufferSize == 0) return {};
-    std::vector<char> buffer(bufferSize, '\0');
-    const std::string ansiSection = codec_.utf8ToAnsi(section);
-    const std::string ansiKey = codec_.utf8ToAnsi(key);
-    const std::string ansiDefault = codec_.utf8ToAnsi(defaultValue);
-    const std::string ansiFile = codec_.utf8ToAnsi(file);
-    const DWORD copied = GetPrivateProfileStringA(ansiSection.c_str(), ansiKey.c_str(), ansiDefault.c_str(),
-                                                  buffer.data(), bufferSize, ansiFile.c_str());
-    return codec_.ansiToUtf8(std::string(buffer.data(), copied));
+    std::vector<wchar_t> buffer(bufferSize, L'\0');
+    const DWORD copied =
+        GetPrivateProfileStringW(widen(section).c_str(), widen(key).c_str(), widen(defaultValue).c_str(), buffer.data(),
+                                 bufferSize, widen(file).c_str());
+    return narrow(std::wstring_view(buffer.data(), copied));
 }
 
 }  // namespace tavrio::win32

@@ -6,7 +6,8 @@ namespace tavrio::win32 {
 // folder's, so a copy started from another folder ends too.
 SingleInstance::SingleInstance()
     : mutex_(ownHandle(CreateMutexW(nullptr, FALSE, L"Local\\TavrioPanel.SingleInstance"))) {
-    first_ = mutex_ != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
+    // When the check itself fails there is no other copy to defer to: running beats ending unseen.
+    first_ = mutex_ == nullptr || GetLastError() != ERROR_ALREADY_EXISTS;
 }
 
 }  // namespace tavrio::win32

@@ -9,7 +9,8 @@ class SingleInstance {
 public:
     // Claims the program's named mutex; it stays claimed for the object's life.
     SingleInstance();
-    // False when another copy holds the mutex (or holding it was impossible): this copy must end at once.
+    // False when another copy holds the mutex: this copy must end at once. True when the mutex could not be
+    // made at all.
     bool isFirst() const { return first_; }
 
 private:

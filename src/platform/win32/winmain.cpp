@@ -12,6 +12,7 @@
 #include "platform/win32/shell_tray_win32.h"
 #include "platform/win32/single_instance.h"
 #include "platform/win32/text_codec_win32.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32.h"
 
 #include <commctrl.h>
@@ -29,7 +30,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     // The window and its controls exist before the load, which already shows texts and may press START.
     PanelWindow window(instance);
-    if (!window.create()) return 1;
+    if (!window.create()) {
+        // Without a window there is no tray icon either: ending unseen would look like a program that never ran.
+        const DWORD error = GetLastError();
+        std::wstring text = L"The window could not be created.";
+        if (error != 0) text += L"\r\n" + widen(systemMessage(error));
+        MessageBoxW(nullptr, text.c_str(), kProgramTitle, MB_OK | MB_ICONERROR);
+        return 1;
+    }
 
     FileSystemWin32 files;
     TextCodecWin32 codec;
@@ -38,7 +46,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     MessageBoxesWin32 messages(window);
     HttpClientWin32 http;
     IconFactoryWin32 icons;
-    ProfileReaderWin32 profile(codec);
+    ProfileReaderWin32 profile;
     ShellTrayWin32 shell;
     Form1 form(Services{files, codec, processes, clock, messages, http, icons, profile, shell, window, programFolder(),
                         revisionNumber()});

@@ -1,0 +1,155 @@
+// The panel as users really have it: a folder of any name, settings saved "with BOM", a close from outside,
+// a bot that dies on its own, and a kill command that arrives late.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+// After windows.h, which it needs.
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "panel_driver.h"
+#include "sim_client.h"
+
+namespace e2e {
+namespace {
+
+class Field : public ::testing::Test {
+protected:
+    void TearDown() override { killAll(L"bot.exe"); }
+};
+
+const std::string kMark = "\xEF\xBB\xBF";
+
+// The texts of the balloons the shell shows now: its tooltip windows in balloon style.
+std::vector<std::string> shownBalloons() {
+    std::vector<std::string> texts;
+    EnumWindows(
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            wchar_t cls[64] = {};
+            GetClassNameW(hwnd, cls, 64);
+            if (_wcsicmp(cls, TOOLTIPS_CLASSW) == 0 && (GetWindowLongW(hwnd, GWL_STYLE) & TTS_BALLOON) &&
+                IsWindowVisible(hwnd)) {
+                wchar_t text[512] = {};
+                SendMessageW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+                reinterpret_cast<std::vector<std::string>*>(param)->push_back(narrow(text));
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+std::string artifactBeside(const wchar_t* name) {
+    wchar_t path[MAX_PATH * 4] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+    std::wstring own(path, length);
+    return narrow(own.substr(0, own.find_last_of(L'\\') + 1) + name);
+}
+
+TEST_F(Field, TheWholeRoadInAFolderOfAnyNameWithAnEnvSavedWithTheMark) {
+    // Cyrillic letters outside the ANSI code page, an accented Latin one inside it, blanks and "&".
+    ProgramFolder folder("Бот магазина Müller & Söhne");
+    folder.writeEnv(kMark + "PORT=" + std::to_string(folder.port()) + "\nTAVRIO_API_KEY=qvx\nCOMPNEYNAME=demo shop\n");
+    folder.writeAutoStart(true);
+    Panel panel(folder);
+    ASSERT_TRUE(panel.start());
+    ASSERT_NE(panel.window(), nullptr);
+    EXPECT_EQ(panel.text(Control::txtPort), std::to_string(folder.port())) << "the mark is no part of the port";
+
+    ASSERT_TRUE(waitFor([&] { return panel.visible(Control::QR1); }, std::chrono::seconds(30))) << "auto-start";
+    ASSERT_TRUE(simRequest(folder.port(), "POST", "/sim/link").ok);
+    ASSERT_TRUE(waitFor([&] { return panel.text(Control::lblStatus) == "BOT READY"; }));
+
+    panel.typeText(Control::txtPhone, "919812345678");
+    panel.typeText(Control::txtMessage, "hello");
+    panel.click(Control::Command2);
+    EXPECT_EQ(panel.answerMessageBox().text, "Message sent to 919812345678.");
+    EXPECT_TRUE(waitFor([&] { return panel.text(Control::LbNoMass) == "No of Massage : 1"; }, std::chrono::seconds(40)))
+        << panel.text(Control::LbNoMass);
+
+    panel.click(Control::Command1);
+    ASSERT_TRUE(waitFor([&] { return panel.visible(Control::Command3); }));
+    EXPECT_TRUE(waitFor([&] { return countProcesses(L"bot.exe") == 0; }));
+    EXPECT_FALSE(folder.exists("ws.txt"));
+    ASSERT_TRUE(folder.exists("session.db"));
+    panel.click(Control::Command3);
+    EXPECT_TRUE(waitFor([&] { return !folder.exists("session.db"); }));
+    EXPECT_FALSE(panel.messageBoxOpen());
+}
+
+TEST_F(Field, ACloseFromOutsideEndsThePanelAndItsBotWhileTheUsersCloseOnlyHides) {
+    ProgramFolder folder("close-from-outside");
+    folder.write("conf.ini", kMark + "[tavriobot]\r\nAutostrat=1\r\n");
+    Panel panel(folder);
+    ASSERT_TRUE(panel.start());
+    ASSERT_TRUE(waitFor([&] { return countProcesses(L"bot.exe") == 1; })) << "auto-start from a file with the mark";
+    ASSERT_TRUE(waitFor([&] { return panel.windowVisible(); }));
+    panel.close();
+    ASSERT_TRUE(waitFor([&] { return !panel.windowVisible(); }));
+    EXPECT_TRUE(panel.running());
+
+    _wsystem(L"taskkill /im TavrioPanel.exe >nul");  // without /f: the window is asked to close
+    EXPECT_TRUE(panel.waitForExit());
+    EXPECT_TRUE(waitFor([&] { return countProcesses(L"bot.exe") == 0; }));
+}
+
+TEST_F(Field, ABotKilledWhileReadyStopsThePanelWithOneBalloonAndNoBox) {
+    ProgramFolder folder("killed-bot");
+    Panel panel(folder);
+    ASSERT_TRUE(panel.startLinked());
+    // Just after a tick has asked the bot, so the next tick is the first to find it gone.
+    const std::string tick = panel.text(Control::Label1);
+    ASSERT_TRUE(waitFor([&] { return panel.text(Control::Label1) != tick; }));
+    DWORD botId = 0;
+    ASSERT_EQ(countProcesses(L"bot.exe", &botId), 1);
+    HANDLE bot = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, botId);
+    ASSERT_NE(bot, nullptr);
+    TerminateProcess(bot, 3);
+    WaitForSingleObject(bot, 5000);
+    CloseHandle(bot);
+    ASSERT_TRUE(folder.exists("ws.txt")) << "the dead bot's marker stays behind";
+
+    ASSERT_TRUE(waitFor([&] { return panel.enabled(Control::cmdStart); }, std::chrono::seconds(10)));
+    EXPECT_EQ(panel.text(Control::lblStatus), "? BOT offline");
+    EXPECT_TRUE(panel.visible(Control::Command3));
+    EXPECT_FALSE(folder.exists("ws.txt"));
+    // The shell shows a balloon a moment after it is asked for one.
+    EXPECT_TRUE(
+        waitFor([&] { return shownBalloons() == std::vector<std::string>{"bot.exe has stopped (exit code 3)"}; },
+                std::chrono::seconds(10)))
+        << shownBalloons().size();
+    Sleep(2000);  // long enough for a tick that would show a failure: there is none
+    EXPECT_FALSE(panel.messageBoxOpen());
+    EXPECT_EQ(countProcesses(L"bot.exe"), 0) << "not restarted";
+}
+
+TEST_F(Field, ALateKillFromStopNeverEndsTheBotThatStartLaunches) {
+    ProgramFolder folder("late-kill");
+    folder.copyIn(artifactBeside(L"slow-taskkill.exe"), "taskkill.exe");
+    const auto killsEnded = [&] {
+        const std::string runs = folder.read("taskkill-runs.txt");
+        return static_cast<int>(std::count(runs.begin(), runs.end(), '\n'));
+    };
+    Panel panel(folder);
+    ASSERT_TRUE(panel.start());
+    ASSERT_NE(panel.window(), nullptr);
+    panel.click(Control::cmdStart);
+    ASSERT_TRUE(waitFor([&] { return folder.exists("start.txt"); }, std::chrono::seconds(20)));
+    panel.click(Control::Command1);
+    ASSERT_TRUE(waitFor([&] { return panel.enabled(Control::cmdStart); }));
+    panel.click(Control::cmdStart);
+
+    // STOP's kill and START's own both arrive late; the bot that START launches must outlive them.
+    ASSERT_TRUE(waitFor([&] { return killsEnded() >= 3; }, std::chrono::seconds(30))) << killsEnded();
+    DWORD botId = 0;
+    EXPECT_TRUE(waitFor([&] { return countProcesses(L"bot.exe", &botId) == 1; }, std::chrono::seconds(10)));
+    Sleep(1000);  // a kill still on its way would end it now
+    EXPECT_EQ(countProcesses(L"bot.exe"), 1);
+    EXPECT_EQ(panel.text(Control::Label3), std::to_string(botId)) << "the bot alive is the one START launched";
+}
+
+}  // namespace
+}  // namespace e2e
