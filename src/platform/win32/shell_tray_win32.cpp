@@ -1,5 +1,6 @@
 #include "platform/win32/shell_tray_win32.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace tavrio::win32 {
@@ -41,9 +42,78 @@ NOTIFYICONDATAA nativeTrayRecord(const TrayRecordBytes& record) {
     return data;
 }
 
+std::vector<std::uint8_t> iconPicture(HICON icon) {
+    ICONINFO info{};
+    if (icon == nullptr || !GetIconInfo(icon, &info)) return {};
+    UniqueBitmap mask(info.hbmMask), colour(info.hbmColor);
+    std::vector<std::uint8_t> picture;
+    for (HBITMAP bitmap : {mask.get(), colour.get()}) {
+        BITMAP description{};
+        if (bitmap == nullptr || GetObjectW(bitmap, sizeof description, &description) == 0) continue;
+        const auto* header = reinterpret_cast<const std::uint8_t*>(&description);
+        picture.insert(picture.end(), header, header + offsetof(BITMAP, bmBits));
+        const std::size_t size =
+            static_cast<std::size_t>(description.bmWidthBytes) * static_cast<std::size_t>(description.bmHeight);
+        const std::size_t at = picture.size();
+        picture.resize(at + size);
+        if (GetBitmapBits(bitmap, static_cast<LONG>(size), picture.data() + at) != static_cast<LONG>(size)) return {};
+    }
+    return picture;
+}
+
 bool ShellTrayWin32::notifyIcon(TrayMessage message, const TrayRecordBytes& record) {
     NOTIFYICONDATAA data = nativeTrayRecord(record);
-    return Shell_NotifyIconA(static_cast<DWORD>(message), &data) != FALSE;
+    const IconKey key{data.hWnd, data.uID};
+    const auto dword = static_cast<DWORD>(message);
+
+    if (message == TrayMessage::Delete) {
+        shown_.erase(key);
+        return notify_(dword, &data) != FALSE;
+    }
+    // The icon handle may be a fresh one for the same picture, or a reused value for another one: compare pictures.
+    std::vector<std::uint8_t> picture;
+    if (data.uFlags & NIF_ICON) picture = iconPicture(data.hIcon);
+
+    if (message == TrayMessage::Modify) {
+        const auto found = shown_.find(key);
+        constexpr UINT kComparable = NIF_ICON | NIF_TIP | NIF_MESSAGE;
+        if (found != shown_.end() && (data.uFlags & ~kComparable) == 0) {
+            const Shown& now = found->second;
+            const bool samePicture =
+                !(data.uFlags & NIF_ICON) || (now.hasPicture && !picture.empty() && now.picture == picture);
+            const bool sameTip = !(data.uFlags & NIF_TIP) || (now.hasTip && now.tip == data.szTip);
+            const bool sameCallback =
+                !(data.uFlags & NIF_MESSAGE) || (now.hasCallback && now.callback == data.uCallbackMessage);
+            if (samePicture && sameTip && sameCallback) return true;
+        }
+    }
+
+    const bool accepted = notify_(dword, &data) != FALSE;
+    // An add starts from an empty icon (after TaskbarCreated the shell shows nothing). A refused call leaves
+    // the fields it carried unknown, so the next call that carries them goes.
+    if (message == TrayMessage::Add) {
+        if (!accepted) {
+            shown_.erase(key);
+            return false;
+        }
+        shown_[key] = Shown{};
+    }
+    const auto found = shown_.find(key);
+    if (found == shown_.end()) return accepted;
+    Shown& now = found->second;
+    if (data.uFlags & NIF_ICON) {
+        now.hasPicture = accepted;
+        now.picture = std::move(picture);
+    }
+    if (data.uFlags & NIF_TIP) {
+        now.hasTip = accepted;
+        now.tip = data.szTip;
+    }
+    if (data.uFlags & NIF_MESSAGE) {
+        now.hasCallback = accepted;
+        now.callback = data.uCallbackMessage;
+    }
+    return accepted;
 }
 
 }  // namespace tavrio::win32
