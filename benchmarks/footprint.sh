@@ -29,9 +29,9 @@ hz=$(getconf CLK_TCK)
 
 # The Linux process of this prefix whose command line matches $1 (case-insensitive), or nothing.
 pid_of() {
-  local p
-  for p in /proc/[0-9]*; do
-    tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+  local environ p
+  for environ in $(grep -lzxF "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ 2>/dev/null); do
+    p=${environ%/environ}
     tr '\0' ' ' 2>/dev/null <"$p/cmdline" | grep -qiE -- "$1" && { echo "${p#/proc/}"; return 0; }
   done
   return 0
@@ -78,7 +78,7 @@ measure() {
     times+=("$(cat "$dir/start-ms.txt" 2>/dev/null || echo -1)")
     if [ "$i" -lt "$starts" ]; then
       kill_matching "\\\\$exe"
-      [ "$own_bot" = 1 ] && kill_matching '\\bot\.exe'
+      [ "$own_bot" = 1 ] && kill_matching '(^|\\)bot\.exe'
       sleep 2
     fi
   done
@@ -92,7 +92,7 @@ measure() {
   a1=$(cpu_ticks "$app"); s1=$(cpu_ticks "$shell"); w1=$(cpu_ticks "$server")
   local anon
   anon=$(anon_kib "$app")
-  kill_matching "\\\\$exe" '\\bot\.exe'
+  kill_matching "\\\\$exe" '(^|\\)bot\.exe'
   printf '%s\n' "${times[@]}" | median | tr '\n' ' '
   awk -v a=$((a1 - a0)) -v s=$((s1 - s0)) -v w=$((w1 - w0)) -v hz="$hz" -v t="$ready_seconds" -v m="$anon" \
     'BEGIN {f = 60 / t / hz; printf "%.2f %.2f %.2f %d\n", a * f, s * f, w * f, m}'
