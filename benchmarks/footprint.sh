@@ -67,9 +67,9 @@ measure() {
   wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true
   # The desktop and its shell are up, and stay up, before the first start is timed.
   rm -f "$work/shell-ready"
-  (wine "$bin/footprint_start_probe.exe" --hold-shell "$(winepath -w "$work/shell-ready")" >/dev/null 2>&1 &)
+  (wine "$bin/footprint_start_probe.exe" --hold-shell "$(winepath -w "$work/shell-ready")" >/dev/null 2>&1 &) 2>/dev/null
   for _ in $(seq 1 300); do [ -e "$work/shell-ready" ] && break; sleep 0.1; done
-  [ "$own_bot" = 1 ] || (cd "$dir" && wine bot.exe >/dev/null 2>&1 &)
+  [ "$own_bot" = 1 ] || (cd "$dir" && wine bot.exe >/dev/null 2>&1 &) 2>/dev/null
   local times=()
   for i in $(seq 1 "$starts"); do
     rm -f "$dir/start-ms.txt"
