@@ -67,8 +67,13 @@ TEST(ShellTrayWin32, OnlyWhatChangesTheShownIconReachesTheShell) {
             LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
     };
     UniqueIcon offline = load(TAVRIO_IDI_STATUS_0), ready = load(TAVRIO_IDI_STATUS_1);
-    UniqueIcon readyAgain(CopyIcon(ready.get()));  // another handle, the same picture
-    ASSERT_TRUE(offline && ready && readyAgain);
+    ASSERT_TRUE(offline && ready);
+    // The filter compares handles: a destroyed icon's value never comes back for a new one.
+    const HICON destroyed = CopyIcon(ready.get());
+    DestroyIcon(destroyed);
+    UniqueIcon readyAgain(CopyIcon(ready.get()));
+    ASSERT_TRUE(readyAgain);
+    EXPECT_NE(readyAgain.get(), destroyed);
 
     ShellTrayWin32 shell(recordShellCall);
     const auto call = [&](TrayMessage message, std::uint32_t flags, HICON icon, const char* tip) {
@@ -100,6 +105,7 @@ TEST(ShellTrayWin32, OnlyWhatChangesTheShownIconReachesTheShell) {
         // each ready tick repeats both
         {modify, NIF_ICON, ready.get(), "", false},
         {modify, NIF_TIP, nullptr, "Bot Ready online", false},
+        {modify, NIF_ICON, readyAgain.get(), "", true},
         {modify, NIF_ICON, readyAgain.get(), "", false},
         {modify, NIF_MESSAGE, nullptr, "", false},
         // a balloon is news each time

@@ -1,6 +1,5 @@
 #include "platform/win32/shell_tray_win32.h"
 
-#include <cstddef>
 #include <cstring>
 
 namespace tavrio::win32 {
@@ -42,25 +41,6 @@ NOTIFYICONDATAA nativeTrayRecord(const TrayRecordBytes& record) {
     return data;
 }
 
-std::vector<std::uint8_t> iconPicture(HICON icon) {
-    ICONINFO info{};
-    if (icon == nullptr || !GetIconInfo(icon, &info)) return {};
-    UniqueBitmap mask(info.hbmMask), colour(info.hbmColor);
-    std::vector<std::uint8_t> picture;
-    for (HBITMAP bitmap : {mask.get(), colour.get()}) {
-        BITMAP description{};
-        if (bitmap == nullptr || GetObjectW(bitmap, sizeof description, &description) == 0) continue;
-        const auto* header = reinterpret_cast<const std::uint8_t*>(&description);
-        picture.insert(picture.end(), header, header + offsetof(BITMAP, bmBits));
-        const std::size_t size =
-            static_cast<std::size_t>(description.bmWidthBytes) * static_cast<std::size_t>(description.bmHeight);
-        const std::size_t at = picture.size();
-        picture.resize(at + size);
-        if (GetBitmapBits(bitmap, static_cast<LONG>(size), picture.data() + at) != static_cast<LONG>(size)) return {};
-    }
-    return picture;
-}
-
 bool ShellTrayWin32::notifyIcon(TrayMessage message, const TrayRecordBytes& record) {
     NOTIFYICONDATAA data = nativeTrayRecord(record);
     const IconKey key{data.hWnd, data.uID};
@@ -70,17 +50,14 @@ bool ShellTrayWin32::notifyIcon(TrayMessage message, const TrayRecordBytes& reco
         shown_.erase(key);
         return notify_(dword, &data) != FALSE;
     }
-    // The icon handle may be a fresh one for the same picture, or a reused value for another one: compare pictures.
-    std::vector<std::uint8_t> picture;
-    if (data.uFlags & NIF_ICON) picture = iconPicture(data.hIcon);
-
     if (message == TrayMessage::Modify) {
         const auto found = shown_.find(key);
         constexpr UINT kComparable = NIF_ICON | NIF_TIP | NIF_MESSAGE;
         if (found != shown_.end() && (data.uFlags & ~kComparable) == 0) {
             const Shown& now = found->second;
-            const bool samePicture =
-                !(data.uFlags & NIF_ICON) || (now.hasPicture && !picture.empty() && now.picture == picture);
+            // A USER handle carries a reuse count beside its slot, so an icon made after another was destroyed
+            // never has the old one's value: the same handle is the same picture.
+            const bool samePicture = !(data.uFlags & NIF_ICON) || (now.hasPicture && now.picture == data.hIcon);
             const bool sameTip = !(data.uFlags & NIF_TIP) || (now.hasTip && now.tip == data.szTip);
             const bool sameCallback =
                 !(data.uFlags & NIF_MESSAGE) || (now.hasCallback && now.callback == data.uCallbackMessage);
@@ -103,7 +80,7 @@ bool ShellTrayWin32::notifyIcon(TrayMessage message, const TrayRecordBytes& reco
     Shown& now = found->second;
     if (data.uFlags & NIF_ICON) {
         now.hasPicture = accepted;
-        now.picture = std::move(picture);
+        now.picture = data.hIcon;
     }
     if (data.uFlags & NIF_TIP) {
         now.hasTip = accepted;

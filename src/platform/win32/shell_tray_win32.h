@@ -4,7 +4,6 @@
 #include <map>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "platform/platform.h"
 #include "platform/win32/win32.h"
@@ -15,9 +14,6 @@ namespace tavrio::win32 {
 
 // The 488-byte 32-bit record as this build's own NOTIFYICONDATAA.
 NOTIFYICONDATAA nativeTrayRecord(const TrayRecordBytes& record);
-
-// The picture an icon handle draws (size, colour and mask bits); empty for no icon or one that cannot be read.
-std::vector<std::uint8_t> iconPicture(HICON icon);
 
 // Hands the shell a record only when it would change what the shell shows: a modify that repeats the icon's
 // picture, tip and callback is answered here, because the shell redraws the icon for every modify it gets.
@@ -33,7 +29,7 @@ private:
     // What the shell shows for one icon; a field is known only once a successful call has set it.
     struct Shown {
         bool hasPicture = false, hasTip = false, hasCallback = false;
-        std::vector<std::uint8_t> picture;
+        HICON picture = nullptr;
         std::string tip;
         UINT callback = 0;
     };
