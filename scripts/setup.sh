@@ -5,6 +5,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   g++-mingw-w64-x86-64-posix
   wine wine64
+  fonts-wine  # Wine's own fonts: without them the title bar's buttons show letters for their glyphs
   xvfb x11-utils xdotool imagemagick
   libboost-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev

@@ -17,3 +17,6 @@ tavrio_ensure_prefix
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j"$jobs"
 ctest --preset windows
+
+echo "== Reproducible release: two clean builds of the commit, byte for byte"
+TAVRIO_JOBS=$jobs scripts/reproducible.sh

@@ -34,5 +34,11 @@ tavrio_ensure_prefix() {
       wineserver -w
       touch "$WINEPREFIX/.tavrio-ready"
     fi
+    # Wine finds the TrueType fonts of Debian's fonts-wine (Marlett draws the title bar's buttons, Tahoma the
+    # dialog font) only in the prefix's own Fonts folder; without them a caption button shows a letter.
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [ -d /usr/share/wine/fonts ] && [ -d "$fonts" ]; then
+      for font in /usr/share/wine/fonts/*.ttf; do [ -e "$fonts/${font##*/}" ] || cp "$font" "$fonts/"; done
+    fi
   ) 9>"$WINEPREFIX.lock"
 }

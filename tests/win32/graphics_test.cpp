@@ -7,6 +7,7 @@
 
 #include "platform/win32/icon_factory_win32.h"
 #include "platform/win32/qr_code_control.h"
+#include "platform/win32/resource_ids.h"
 #include "platform/win32/shell_tray_win32.h"
 
 namespace tavrio::win32 {
@@ -50,6 +51,88 @@ TEST(ShellTrayWin32, AFullTipFieldStillEndsInsideItsField) {
     std::memset(record.data() + 24, 'x', 128);  // 128 characters and no NUL, as a long tooltip is cut
     const NOTIFYICONDATAA data = nativeTrayRecord(record);
     EXPECT_EQ(std::strlen(data.szTip), 127u);
+}
+
+// Every call that reached the "shell", and whether it accepts the next one.
+std::vector<std::pair<DWORD, UINT>> shellCalls;
+BOOL shellAccepts = TRUE;
+BOOL WINAPI recordShellCall(DWORD message, PNOTIFYICONDATAA data) {
+    shellCalls.emplace_back(message, data->uFlags);
+    return shellAccepts;
+}
+
+TEST(ShellTrayWin32, OnlyWhatChangesTheShownIconReachesTheShell) {
+    const auto load = [](int id) {
+        return UniqueIcon(static_cast<HICON>(
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
+    };
+    UniqueIcon offline = load(TAVRIO_IDI_STATUS_0), ready = load(TAVRIO_IDI_STATUS_1);
+    ASSERT_TRUE(offline && ready);
+    // The filter compares handles: a destroyed icon's value never comes back for a new one.
+    const HICON destroyed = CopyIcon(ready.get());
+    DestroyIcon(destroyed);
+    UniqueIcon readyAgain(CopyIcon(ready.get()));
+    ASSERT_TRUE(readyAgain);
+    EXPECT_NE(readyAgain.get(), destroyed);
+
+    ShellTrayWin32 shell(recordShellCall);
+    const auto call = [&](TrayMessage message, std::uint32_t flags, HICON icon, const char* tip) {
+        TrayRecordBytes record{};
+        put32(record, 4, 0x1234);
+        put32(record, 8, 1);
+        put32(record, 12, flags);
+        put32(record, 16, 0x200);
+        put32(record, 20, toHandle32(icon));
+        std::memcpy(record.data() + 24, tip, std::strlen(tip) + 1);
+        shellCalls.clear();
+        shell.notifyIcon(message, record);
+        return !shellCalls.empty();
+    };
+    const auto add = TrayMessage::Add, modify = TrayMessage::Modify;
+    struct Step {
+        TrayMessage message;
+        std::uint32_t flags;
+        HICON icon;
+        const char* tip;
+        bool reachesShell;
+    };
+    const Step steps[] = {
+        {add, NIF_MESSAGE, nullptr, "", true},
+        {modify, NIF_ICON, offline.get(), "", true},
+        {modify, NIF_TIP, nullptr, "Bot offline", true},
+        {modify, NIF_ICON, ready.get(), "", true},
+        {modify, NIF_TIP, nullptr, "Bot Ready online", true},
+        // each ready tick repeats both
+        {modify, NIF_ICON, ready.get(), "", false},
+        {modify, NIF_TIP, nullptr, "Bot Ready online", false},
+        {modify, NIF_ICON, readyAgain.get(), "", true},
+        {modify, NIF_ICON, readyAgain.get(), "", false},
+        {modify, NIF_MESSAGE, nullptr, "", false},
+        // a balloon is news each time
+        {modify, NIF_INFO, nullptr, "", true},
+        {modify, NIF_INFO, nullptr, "", true},
+        // the notification area was made again: the add goes, and so does everything after it once
+        {add, NIF_MESSAGE, nullptr, "", true},
+        {modify, NIF_ICON, ready.get(), "", true},
+        {modify, NIF_TIP, nullptr, "Bot Ready online", true},
+        {modify, NIF_TIP, nullptr, "Bot Ready online", false},
+        {TrayMessage::Delete, 0, nullptr, "", true},
+        {modify, NIF_TIP, nullptr, "Bot Ready online", true},
+    };
+    int index = 0;
+    for (const Step& step : steps) {
+        EXPECT_EQ(call(step.message, step.flags, step.icon, step.tip), step.reachesShell) << "step " << index;
+        ++index;
+    }
+
+    // A call the shell refused leaves what it carried unknown: the same call goes again.
+    call(add, NIF_MESSAGE, nullptr, "");
+    call(modify, NIF_TIP, nullptr, "Bot offline");
+    shellAccepts = FALSE;
+    EXPECT_TRUE(call(modify, NIF_TIP, nullptr, "QR Pl. Scan"));
+    shellAccepts = TRUE;
+    EXPECT_TRUE(call(modify, NIF_TIP, nullptr, "QR Pl. Scan"));
+    EXPECT_FALSE(call(modify, NIF_TIP, nullptr, "QR Pl. Scan"));
 }
 
 // A 32 x 32 top-down 32-bit bitmap whose pixel (x, y) is `colour` inside `square`, `other` elsewhere.

@@ -4,6 +4,7 @@
 #include "platform/win32/http_client_win32.h"
 #include "platform/win32/win32.h"
 
+#include <tlhelp32.h>
 #include <winsock2.h>
 
 #include <atomic>
@@ -195,6 +196,30 @@ TEST(HttpClientWin32, ARequestTimesOutWhenItsTimeoutsSaySo) {
     const HttpResult result = HttpClientWin32().send(request);
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.errorNumber, static_cast<std::int32_t>(HRESULT_FROM_WIN32(12002)));  // ERROR_WINHTTP_TIMEOUT
+}
+
+int threadsOfThisProcess() {
+    UniqueHandle snapshot = ownHandle(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry)) {
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+    }
+    return count;
+}
+
+TEST(HttpClientWin32, ALoopbackRequestWithTimeoutsLeavesNoWorkerThreadBehind) {
+    const int before = threadsOfThisProcess();
+    {
+        LoopbackServer server("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok");
+        HttpRequest request = get(server.url("/phone"));
+        request.timeouts = {20000, 20000, 20000, 20000};  // the poller's
+        const HttpResult result = HttpClientWin32().send(request);
+        EXPECT_TRUE(result.ok);
+        EXPECT_EQ(result.body, "ok");
+    }
+    EXPECT_EQ(threadsOfThisProcess(), before);
 }
 
 TEST(HttpClientWin32, AnUnusableAddressFailsBeforeSending) {

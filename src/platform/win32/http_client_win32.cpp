@@ -53,6 +53,14 @@ std::string trimmed(std::string_view text) {
     return std::string(text);
 }
 
+// A name that resolves without asking anyone: the loopback name or an address written out.
+bool resolvesWithoutLookup(const std::wstring& host) {
+    if (_wcsicmp(host.c_str(), L"localhost") == 0) return true;
+    // No name holds a colon (an IPv6 address does), and no name is digits and dots alone.
+    return host.find(L':') != std::wstring::npos ||
+           (!host.empty() && host.find_first_not_of(L"0123456789.") == std::wstring::npos);
+}
+
 // The digits after `prefix` in `name`, or 0.
 UINT numberAfter(const std::string& name, std::string_view prefix) {
     if (name.compare(0, prefix.size(), prefix) != 0 || name.size() == prefix.size()) return 0;
@@ -156,7 +164,10 @@ HttpResult HttpClientWin32::send(const HttpRequest& request) {
     const HttpTimeouts& t = request.timeouts;
     if (t.resolveMs != 0 || t.connectMs != 0 || t.sendMs != 0 || t.receiveMs != 0) {
         const auto orDefault = [](std::int32_t value, int fallback) { return value != 0 ? value : fallback; };
-        if (!WinHttpSetTimeouts(http.get(), orDefault(t.resolveMs, kDefaultResolveMs),
+        // A resolve time-out makes WinHTTP look the name up on a worker thread that then stays for the life of
+        // the program (a megabyte of stack under Wine); a name that needs no lookup cannot take that long.
+        const int resolveMs = resolvesWithoutLookup(host) ? kDefaultResolveMs : t.resolveMs;
+        if (!WinHttpSetTimeouts(http.get(), orDefault(resolveMs, kDefaultResolveMs),
                                 orDefault(t.connectMs, kDefaultConnectMs), orDefault(t.sendMs, kDefaultSendMs),
                                 orDefault(t.receiveMs, kDefaultReceiveMs))) {
             return lastFailure();

@@ -38,7 +38,54 @@ NOTIFYICONDATAA nativeTrayRecord(const TrayRecordBytes& record) {
 
 bool ShellTrayWin32::notifyIcon(TrayMessage message, const TrayRecordBytes& record) {
     NOTIFYICONDATAA data = nativeTrayRecord(record);
-    return Shell_NotifyIconA(static_cast<DWORD>(message), &data) != FALSE;
+    const IconKey key{data.hWnd, data.uID};
+    const auto dword = static_cast<DWORD>(message);
+
+    if (message == TrayMessage::Delete) {
+        shown_.erase(key);
+        return notify_(dword, &data) != FALSE;
+    }
+    if (message == TrayMessage::Modify) {
+        const auto found = shown_.find(key);
+        constexpr UINT kComparable = NIF_ICON | NIF_TIP | NIF_MESSAGE;
+        if (found != shown_.end() && (data.uFlags & ~kComparable) == 0) {
+            const Shown& now = found->second;
+            // A USER handle carries a reuse count beside its slot, so an icon made after another was destroyed
+            // never has the old one's value: the same handle is the same picture.
+            const bool samePicture = !(data.uFlags & NIF_ICON) || (now.hasPicture && now.picture == data.hIcon);
+            const bool sameTip = !(data.uFlags & NIF_TIP) || (now.hasTip && now.tip == data.szTip);
+            const bool sameCallback =
+                !(data.uFlags & NIF_MESSAGE) || (now.hasCallback && now.callback == data.uCallbackMessage);
+            if (samePicture && sameTip && sameCallback) return true;
+        }
+    }
+
+    const bool accepted = notify_(dword, &data) != FALSE;
+    // An add starts from an empty icon (after TaskbarCreated the shell shows nothing). A refused call leaves
+    // the fields it carried unknown, so the next call that carries them goes.
+    if (message == TrayMessage::Add) {
+        if (!accepted) {
+            shown_.erase(key);
+            return false;
+        }
+        shown_[key] = Shown{};
+    }
+    const auto found = shown_.find(key);
+    if (found == shown_.end()) return accepted;
+    Shown& now = found->second;
+    if (data.uFlags & NIF_ICON) {
+        now.hasPicture = accepted;
+        now.picture = data.hIcon;
+    }
+    if (data.uFlags & NIF_TIP) {
+        now.hasTip = accepted;
+        now.tip = data.szTip;
+    }
+    if (data.uFlags & NIF_MESSAGE) {
+        now.hasCallback = accepted;
+        now.callback = data.uCallbackMessage;
+    }
+    return accepted;
 }
 
 }  // namespace tavrio::win32
