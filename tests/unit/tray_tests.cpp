@@ -65,13 +65,13 @@ TEST_F(Tray, RecordBytesOutsideTheFieldsAreZeroAndTextsAreSpacePadded) {
     EXPECT_EQ(read32(r, 484), 0u);
 }
 
-TEST_F(Tray, TooltipIsCutAtTheFieldWidthWithoutNulButReadsBackWhole) {
+TEST_F(Tray, TooltipIsCutBeforeItsNulButReadsBackWhole) {
     tray->Init(platform, "x");
     const std::string fits(127, 'a'), tooLong(200, 'b');
     tray->TooltipText(fits);
     EXPECT_EQ(readField(last(), 24, 128), fits + std::string("\0", 1));
     tray->TooltipText(tooLong);
-    EXPECT_EQ(readField(last(), 24, 128), std::string(128, 'b'));
+    EXPECT_EQ(readField(last(), 24, 128), std::string(127, 'b') + std::string("\0", 1));
     EXPECT_EQ(last()[152], 0);  // nothing spills over into dwState
     EXPECT_EQ(tray->TooltipText(), tooLong);
     tray->TooltipText("");
