@@ -7,6 +7,9 @@
 #include <winsock2.h>
 
 #include <atomic>
+#include <cstdio>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -202,6 +205,138 @@ TEST(HttpClientWin32, AnUnusableAddressFailsBeforeSending) {
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.errorNumber, 0);
     EXPECT_FALSE(result.errorDescription.empty());
+}
+
+// A bot that speaks broken HTTP: each connection gets the current misbehaviour, played on the raw socket.
+class BrokenBot {
+public:
+    using Play = std::function<void(SOCKET)>;
+    BrokenBot() {
+        WSADATA data{};
+        WSAStartup(MAKEWORD(2, 2), &data);
+        listener_ = bindFreeLoopbackPort(port_);
+        listen(listener_, 4);
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~BrokenBot() {
+        stopping_ = true;
+        closesocket(listener_);
+        thread_.join();
+        WSACleanup();
+    }
+    void play(Play play) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        play_ = std::move(play);
+    }
+    bool stopping() const { return stopping_; }
+    std::string url() const { return "http://localhost:" + std::to_string(port_) + "/phone"; }
+
+private:
+    void serve() {
+        for (;;) {
+            SOCKET client = accept(listener_, nullptr, nullptr);
+            if (client == INVALID_SOCKET) return;
+            std::string request;
+            char buffer[4096];
+            while (request.find("\r\n\r\n") == std::string::npos) {
+                const int got = recv(client, buffer, sizeof buffer, 0);
+                if (got <= 0) break;
+                request.append(buffer, static_cast<std::size_t>(got));
+            }
+            Play play;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                play = play_;
+            }
+            if (play) play(client);
+            shutdown(client, SD_BOTH);
+            closesocket(client);
+        }
+    }
+
+    SOCKET listener_ = INVALID_SOCKET;
+    int port_ = 0;
+    std::atomic<bool> stopping_{false};
+    std::mutex mutex_;
+    Play play_;
+    std::thread thread_;
+};
+
+void sendAll(SOCKET s, const std::string& bytes) { send(s, bytes.data(), static_cast<int>(bytes.size()), 0); }
+
+BrokenBot::Play says(const std::string& bytes) {
+    return [bytes](SOCKET s) { sendAll(s, bytes); };
+}
+
+struct Misbehaviour {
+    const char* name;
+    BrokenBot::Play play;
+    // The body, when the answer counts as one; nullptr when it must be a failure; "*" for either.
+    const char* body;
+};
+
+// Every broken answer ends in a failure or a cut answer of valid UTF-8, within the time-outs, and the next
+// request to a well-behaved bot works.
+TEST(HttpClientWin32, ABotSpeakingBrokenHttpGivesAFailureOrACutAnswer) {
+    BrokenBot bot;
+    const std::string big(2 << 20, 'h');
+    const Misbehaviour cases[] = {
+        {"no status line", says("hello there\r\n\r\n"), "*"},
+        {"status line only, then closed", says("HTTP/1.1 200 OK\r\n"), "*"},
+        {"2 MiB header", says("HTTP/1.1 200 OK\r\nX-Big: " + big + "\r\nContent-Length: 2\r\n\r\nok"), "*"},
+        {"body past Content-Length", says("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhelloEXTRA"), "hello"},
+        {"body short of Content-Length", says("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nhi"), "*"},
+        {"bad chunk size", says("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nhello\r\n0\r\n\r\n"), "*"},
+        {"trickled a byte a second",
+         [](SOCKET s) {
+             sendAll(s, "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\n");
+             for (char c : std::string("abc")) {
+                 Sleep(1000);
+                 sendAll(s, std::string(1, c));
+             }
+         },
+         "abc"},
+        {"reset halfway",
+         [](SOCKET s) {
+             sendAll(s, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nhalf");
+             Sleep(200);
+             const linger abort{1, 0};  // closing now sends a reset
+             setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
+         },
+         "*"},
+        {"never answers",
+         [](SOCKET s) {
+             char byte;
+             while (recv(s, &byte, 1, 0) > 0) {}  // until the client gives up and closes
+         },
+         nullptr},
+    };
+    HttpRequest request = get(bot.url());
+    request.timeouts = {2000, 2000, 2000, 2000};
+    for (const Misbehaviour& c : cases) {
+        SCOPED_TRACE(c.name);
+        bot.play(c.play);
+        const DWORD started = GetTickCount();
+        const HttpResult result = HttpClientWin32().send(request);
+        const DWORD elapsed = GetTickCount() - started;
+        std::printf("[ broken ] %-32s %s %d %s (%lu ms)\n", c.name, result.ok ? "answer" : "failure",
+                    result.ok ? result.status : static_cast<int>(result.errorNumber),
+                    (result.ok ? result.body.substr(0, 16) : result.errorDescription).c_str(), elapsed);
+        EXPECT_LT(elapsed, 10000u) << "the time-outs bound every wait";
+        if (result.ok) {
+            EXPECT_NE(c.body, nullptr);
+            EXPECT_LE(result.body.size(), kMaxAnswerBytes);
+            if (c.body && std::string(c.body) != "*") EXPECT_EQ(result.body, c.body);
+        } else {
+            EXPECT_TRUE(c.body == nullptr || std::string(c.body) == "*") << result.errorDescription;
+            EXPECT_NE(result.errorNumber, 0);
+            EXPECT_FALSE(result.errorDescription.empty());
+        }
+        bot.play(says(answer("200 OK", "application/json", "{\"phone\":\"91\"}")));
+        const HttpResult healthy = HttpClientWin32().send(request);
+        EXPECT_TRUE(healthy.ok) << healthy.errorDescription;
+        EXPECT_EQ(healthy.body, "{\"phone\":\"91\"}");
+    }
 }
 
 }  // namespace
