@@ -158,8 +158,12 @@ TEST_F(BrokenBot, EachBrokenAnswerShowsTheCutAnswerOrTheFailureAndThePanelRecove
             std::chrono::seconds(30));
         std::printf("[ broken ] %-26s %s\n", c.name, seen.substr(0, 80).c_str());
         EXPECT_TRUE(shown) << seen;
-        if (c.shown) EXPECT_EQ(seen, std::string("answer: ") + c.shown);
-        if (seen.rfind("box: ", 0) == 0) EXPECT_NE(seen.find("\r\n"), std::string::npos) << "number, line break, text";
+        if (c.shown) {
+            EXPECT_EQ(seen, std::string("answer: ") + c.shown);
+        }
+        if (seen.rfind("box: ", 0) == 0) {
+            EXPECT_NE(seen.find("\r\n"), std::string::npos) << "number, line break, text";
+        }
         bot.play(phone(std::to_string(++number)));
         const std::string label = "phone:" + std::to_string(number);
         const std::string ticks = panel.text(Control::Label1);

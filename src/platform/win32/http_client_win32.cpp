@@ -94,6 +94,12 @@ HttpResult HttpClientWin32::send(const HttpRequest& request) {
     UniqueInternet http(WinHttpOpenRequest(connection.get(), widen(request.method).c_str(), path.c_str(), nullptr,
                                            WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, secure));
     if (!http) return lastFailure();
+    // A fresh connection for every request: Wine pools connections across sessions and does not retry one the
+    // bot has closed meanwhile, so a reused one fails the next request.
+    DWORD noKeepAlive = WINHTTP_DISABLE_KEEP_ALIVE;
+    if (!WinHttpSetOption(http.get(), WINHTTP_OPTION_DISABLE_FEATURE, &noKeepAlive, sizeof noKeepAlive)) {
+        return lastFailure();
+    }
 
     const HttpTimeouts& t = request.timeouts;
     if (t.resolveMs != 0 || t.connectMs != 0 || t.sendMs != 0 || t.receiveMs != 0) {
