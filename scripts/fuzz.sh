@@ -22,7 +22,7 @@ run() {
     local name=$1
     mkdir -p "$out/corpus/$name"
     "$bin/fuzz_$name" -max_total_time="$seconds" -max_len="$(max_len "$name")" -print_final_stats=1 \
-        -timeout=10 -rss_limit_mb=1024 -artifact_prefix="$out/findings/$name-" \
+        -timeout=60 -rss_limit_mb=2048 -artifact_prefix="$out/findings/$name-" \
         "$out/corpus/$name" "tests/fuzz/corpus/$name" >"$out/logs/$name.log" 2>&1
     local rc=$?
     echo "$name: $(grep -o 'stat::number_of_executed_units: [0-9]*' "$out/logs/$name.log" | grep -o '[0-9]*$') executions, exit $rc"

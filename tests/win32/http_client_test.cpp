@@ -3,13 +3,12 @@
 
 #include "platform/win32/http_client_win32.h"
 #include "platform/win32/win32.h"
+#include "raw_bot.h"
 
 #include <winsock2.h>
 
 #include <atomic>
 #include <cstdio>
-#include <functional>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -207,70 +206,11 @@ TEST(HttpClientWin32, AnUnusableAddressFailsBeforeSending) {
     EXPECT_FALSE(result.errorDescription.empty());
 }
 
-// A bot that speaks broken HTTP: each connection gets the current misbehaviour, played on the raw socket.
-class BrokenBot {
-public:
-    using Play = std::function<void(SOCKET)>;
-    BrokenBot() {
-        WSADATA data{};
-        WSAStartup(MAKEWORD(2, 2), &data);
-        listener_ = bindFreeLoopbackPort(port_);
-        listen(listener_, 4);
-        thread_ = std::thread([this] { serve(); });
-    }
-    ~BrokenBot() {
-        stopping_ = true;
-        closesocket(listener_);
-        thread_.join();
-        WSACleanup();
-    }
-    void play(Play play) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        play_ = std::move(play);
-    }
-    bool stopping() const { return stopping_; }
-    std::string url() const { return "http://localhost:" + std::to_string(port_) + "/phone"; }
-
-private:
-    void serve() {
-        for (;;) {
-            SOCKET client = accept(listener_, nullptr, nullptr);
-            if (client == INVALID_SOCKET) return;
-            std::string request;
-            char buffer[4096];
-            while (request.find("\r\n\r\n") == std::string::npos) {
-                const int got = recv(client, buffer, sizeof buffer, 0);
-                if (got <= 0) break;
-                request.append(buffer, static_cast<std::size_t>(got));
-            }
-            Play play;
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                play = play_;
-            }
-            if (play) play(client);
-            shutdown(client, SD_BOTH);
-            closesocket(client);
-        }
-    }
-
-    SOCKET listener_ = INVALID_SOCKET;
-    int port_ = 0;
-    std::atomic<bool> stopping_{false};
-    std::mutex mutex_;
-    Play play_;
-    std::thread thread_;
-};
-
-void sendAll(SOCKET s, const std::string& bytes) { send(s, bytes.data(), static_cast<int>(bytes.size()), 0); }
-
-BrokenBot::Play says(const std::string& bytes) {
-    return [bytes](SOCKET s) { sendAll(s, bytes); };
-}
+using tavrio::testing::RawBot;
 
 struct Misbehaviour {
     const char* name;
-    BrokenBot::Play play;
+    RawBot::Play play;
     // The body, when the answer counts as one; nullptr when it must be a failure; "*" for either.
     const char* body;
 };
@@ -278,40 +218,29 @@ struct Misbehaviour {
 // Every broken answer ends in a failure or a cut answer of valid UTF-8, within the time-outs, and the next
 // request to a well-behaved bot works.
 TEST(HttpClientWin32, ABotSpeakingBrokenHttpGivesAFailureOrACutAnswer) {
-    BrokenBot bot;
+    RawBot bot;
     const std::string big(2 << 20, 'h');
     const Misbehaviour cases[] = {
-        {"no status line", says("hello there\r\n\r\n"), "*"},
-        {"status line only, then closed", says("HTTP/1.1 200 OK\r\n"), "*"},
-        {"2 MiB header", says("HTTP/1.1 200 OK\r\nX-Big: " + big + "\r\nContent-Length: 2\r\n\r\nok"), "*"},
-        {"body past Content-Length", says("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhelloEXTRA"), "hello"},
-        {"body short of Content-Length", says("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nhi"), "*"},
-        {"bad chunk size", says("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nhello\r\n0\r\n\r\n"), "*"},
+        {"no status line", RawBot::says("hello there\r\n\r\n"), "*"},
+        {"status line only, then closed", RawBot::says("HTTP/1.1 200 OK\r\n"), "*"},
+        {"2 MiB header", RawBot::says("HTTP/1.1 200 OK\r\nX-Big: " + big + "\r\nContent-Length: 2\r\n\r\nok"), "*"},
+        {"body past Content-Length", RawBot::says("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhelloEXTRA"), "hello"},
+        {"body short of Content-Length", RawBot::says("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nhi"), "*"},
+        {"bad chunk size",
+         RawBot::says("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nhello\r\n0\r\n\r\n"), "*"},
         {"trickled a byte a second",
          [](SOCKET s) {
-             sendAll(s, "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\n");
+             RawBot::says("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\n")(s);
              for (char c : std::string("abc")) {
                  Sleep(1000);
-                 sendAll(s, std::string(1, c));
+                 RawBot::says(std::string(1, c))(s);
              }
          },
          "abc"},
-        {"reset halfway",
-         [](SOCKET s) {
-             sendAll(s, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nhalf");
-             Sleep(200);
-             const linger abort{1, 0};  // closing now sends a reset
-             setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
-         },
-         "*"},
-        {"never answers",
-         [](SOCKET s) {
-             char byte;
-             while (recv(s, &byte, 1, 0) > 0) {}  // until the client gives up and closes
-         },
-         nullptr},
+        {"reset halfway", RawBot::resetsAfter("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nhalf"), "*"},
+        {"never answers", RawBot::silent(), nullptr},
     };
-    HttpRequest request = get(bot.url());
+    HttpRequest request = get("http://localhost:" + std::to_string(bot.port()) + "/phone");
     request.timeouts = {2000, 2000, 2000, 2000};
     for (const Misbehaviour& c : cases) {
         SCOPED_TRACE(c.name);
@@ -334,7 +263,7 @@ TEST(HttpClientWin32, ABotSpeakingBrokenHttpGivesAFailureOrACutAnswer) {
             EXPECT_NE(result.errorNumber, 0);
             EXPECT_FALSE(result.errorDescription.empty());
         }
-        bot.play(says(answer("200 OK", "application/json", "{\"phone\":\"91\"}")));
+        bot.play(RawBot::says(answer("200 OK", "application/json", "{\"phone\":\"91\"}")));
         const HttpResult healthy = HttpClientWin32().send(request);
         EXPECT_TRUE(healthy.ok) << healthy.errorDescription;
         EXPECT_EQ(healthy.body, "{\"phone\":\"91\"}");
