@@ -1,7 +1,8 @@
 // The panel against a bot that speaks broken HTTP on its port: raw answers played on the socket, one panel
 // session. Each broken answer shows the cut answer or the failure, the panel keeps ticking, and the next
 // well-behaved answer is shown again.
-#include "../win32/raw_bot.h"
+#include "../win32/raw_bot.h"  // Winsock before windows.h
+
 #include <psapi.h>
 
 #include <gtest/gtest.h>
@@ -74,8 +75,9 @@ TEST_F(BrokenBot, EachBrokenAnswerShowsTheCutAnswerOrTheFailureAndThePanelRecove
                     seen = "box: " + panel.answerMessageBox(std::chrono::seconds(1)).text;
                     return true;
                 }
-                seen = "answer: " + panel.text(Control::Label4);
-                return panel.text(Control::Label4) != previous;
+                const std::string label = panel.text(Control::Label4);
+                seen = "answer: " + label;
+                return label != previous;
             },
             std::chrono::seconds(30));
         std::printf("[ broken ] %-26s %s\n", c.name, seen.substr(0, 80).c_str());
