@@ -10,6 +10,9 @@ cmake --preset host >/dev/null
 cmake --build --preset host -j"$jobs"
 ctest --preset host -j"$jobs"
 
+echo "== fuzz targets: a short run of each, all at once"
+FUZZ_PARALLEL=1 bash scripts/fuzz.sh 20
+
 echo "== Windows build and its tests under Wine"
 source scripts/wine-env.sh
 tavrio_ensure_display

@@ -49,8 +49,10 @@ LastLine readLastLine(FileSystem& files, const std::string& path, std::uint64_t 
          window = std::min(limit, window * 2)) {
         const std::optional<std::string> tail = files.readBytes(path, *size - window, window);
         if (!tail || tail->size() != window) return result;  // changed or unreadable meanwhile: try next time
-        const std::optional<std::string> line = lastLineWithin(*tail, window == *size);
+        std::optional<std::string> line = lastLineWithin(*tail, window == *size);
         if (line) {
+            // The first window can be wider than the cap.
+            if (line->size() > maxLineBytes) line->erase(0, line->size() - maxLineBytes);
             result = {true, true, *line};
             return result;
         }

@@ -38,10 +38,11 @@ void appendJsonString(std::string& out, const std::string& value) {
 }  // namespace
 
 std::string sendTextBody(const std::string& phone, const std::string& text) {
+    // JSON is UTF-8: a malformed byte would make the whole body unreadable, so it goes as U+FFFD.
     std::string body = "{\"phone\":";
-    appendJsonString(body, phone);
+    appendJsonString(body, validUtf8(phone));
     body += ",\"text\":";
-    appendJsonString(body, text);
+    appendJsonString(body, validUtf8(text));
     body += '}';
     return body;
 }

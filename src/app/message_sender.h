@@ -6,7 +6,7 @@
 namespace tavrio {
 
 // {"phone":"...","text":"..."}: both members in that order, no white space, every character kept as typed,
-// with quotation marks, backslashes and control characters escaped as JSON requires.
+// with quotation marks, backslashes and control characters escaped as JSON requires; malformed UTF-8 as U+FFFD.
 std::string sendTextBody(const std::string& phone, const std::string& text);
 
 }  // namespace tavrio

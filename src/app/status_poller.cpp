@@ -22,6 +22,12 @@ private:
     bool& flag_;
 };
 
+// The tray must not go on saying "ready" once a tick no longer finds the marker.
+void showWaitingPicture(clsSysTray* tray, WindowHost& window) {
+    const std::optional<std::uint32_t> waiting = window.pictureIcon(0);
+    if (tray && waiting && tray->record().hIcon != *waiting) tray->SetIcon(window, 0);
+}
+
 }  // namespace
 
 std::optional<std::string> Form1::botUrl(const std::string& page) const {
@@ -80,10 +86,13 @@ void Form1::RefreshBotState() {
                 SysTray->TooltipText("Bot Ready online");
             }
             setText(ControlId::Label5, "");
+        } else {
+            showWaitingPicture(SysTray.get(), s_.window);
         }
     } else {
         setText(ControlId::lblStatus, " Waiting for Session...");
         setColor(ControlId::lblStatus, kRed);
+        showWaitingPicture(SysTray.get(), s_.window);
     }
 }
 

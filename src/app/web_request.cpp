@@ -1,4 +1,5 @@
 // The HTTP and whole-file helpers through which the poller reads what the bot offers.
+#include "app/answer_text.h"
 #include "app/file_text.h"
 #include "app/local_url.h"
 #include "app/main_window.h"
@@ -7,17 +8,7 @@
 namespace tavrio {
 namespace {
 
-constexpr std::size_t kMaxAnswerBytes = 1 << 20;  // a runaway answer must not freeze the labels or eat memory
 constexpr std::uint64_t kMaxFileBytes = 1 << 20;
-
-// Cuts at `limit` bytes without leaving half a UTF-8 character at the end.
-std::string cutUtf8(std::string text, std::size_t limit) {
-    if (text.size() <= limit) return text;
-    std::size_t end = limit;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-    text.resize(end);
-    return text;
-}
 
 }  // namespace
 

@@ -14,13 +14,15 @@ void putText(TrayRecordBytes& out, std::size_t offset, const std::string& field)
 }  // namespace
 
 std::string fixedAnsiField(const std::string& utf8, std::size_t width, TextCodec& codec) {
-    std::vector<std::string> chars = splitCodePoints(utf8);
-    chars.push_back(std::string(1, '\0'));
-    chars.resize(std::max(chars.size(), width), " ");
-    chars.resize(width);
+    // Whole characters only, and the NUL always inside the field: the shell must never read past it, nor see
+    // half of a double-byte character at the end.
     std::string out;
-    for (const std::string& ch : chars) out += (ch == std::string(1, '\0')) ? ch : codec.utf8ToAnsi(ch);
-    // A multi-byte code page can make the field longer than its width in bytes; the shell reads no further.
+    for (const std::string& ch : splitCodePoints(utf8)) {
+        const std::string ansi = ch == std::string(1, '\0') ? ch : codec.utf8ToAnsi(ch);
+        if (out.size() + ansi.size() + 1 > width) break;
+        out += ansi;
+    }
+    if (out.size() < width) out += '\0';
     out.resize(width, ' ');
     return out;
 }

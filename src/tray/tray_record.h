@@ -1,6 +1,6 @@
 // The record handed to the shell for the notification-area icon, in its 32-bit ANSI layout (488 bytes).
 // The texts are kept as the shell will see them: the text and one NUL, padded with spaces to the field's width
-// and cut there (a text that fills the field carries no NUL).
+// and cut there; the NUL always lies inside the field.
 #pragma once
 
 #include <cstdint>
@@ -31,8 +31,8 @@ struct TrayRecord {
     TrayRecordBytes bytes(TextCodec& codec) const;
 };
 
-// A text as one fixed-width field: text + NUL, space padded, cut at `width` characters, then each character
-// converted to the ANSI code page.
+// A text as one fixed-width field: the text's characters, converted one by one to the ANSI code page, as far
+// as whole characters and the NUL fit; then the NUL; then spaces to the field's width.
 std::string fixedAnsiField(const std::string& utf8, std::size_t width, TextCodec& codec);
 
 }  // namespace tavrio

@@ -3,11 +3,13 @@
 
 #include "platform/win32/http_client_win32.h"
 #include "platform/win32/win32.h"
+#include "raw_bot.h"
 
 #include <tlhelp32.h>
 #include <winsock2.h>
 
 #include <atomic>
+#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -227,6 +229,70 @@ TEST(HttpClientWin32, AnUnusableAddressFailsBeforeSending) {
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.errorNumber, 0);
     EXPECT_FALSE(result.errorDescription.empty());
+}
+
+using tavrio::testing::RawBot;
+
+struct Misbehaviour {
+    const char* name;
+    RawBot::Play play;
+    // The body, when the answer counts as one; nullptr when it must be a failure; "*" for either.
+    const char* body;
+};
+
+// Every broken answer ends in a failure or a cut answer of valid UTF-8, within the time-outs, and the next
+// request to a well-behaved bot works.
+TEST(HttpClientWin32, ABotSpeakingBrokenHttpGivesAFailureOrACutAnswer) {
+    RawBot bot;
+    const std::string big(2 << 20, 'h');
+    const Misbehaviour cases[] = {
+        {"no status line", RawBot::says("hello there\r\n\r\n"), "*"},
+        {"status line only, then closed", RawBot::says("HTTP/1.1 200 OK\r\n"), "*"},
+        {"2 MiB header", RawBot::says("HTTP/1.1 200 OK\r\nX-Big: " + big + "\r\nContent-Length: 2\r\n\r\nok"), "*"},
+        {"body past Content-Length", RawBot::says("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhelloEXTRA"), "hello"},
+        {"body short of Content-Length", RawBot::says("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nhi"), "*"},
+        {"bad chunk size",
+         RawBot::says("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nhello\r\n0\r\n\r\n"), "*"},
+        {"trickled a byte a second",
+         [](SOCKET s) {
+             RawBot::says("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\n")(s);
+             for (char c : std::string("abc")) {
+                 Sleep(1000);
+                 RawBot::says(std::string(1, c))(s);
+             }
+         },
+         "abc"},
+        {"reset halfway", RawBot::resetsAfter("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nhalf"), "*"},
+        {"never answers", RawBot::silent(), nullptr},
+    };
+    HttpRequest request = get("http://localhost:" + std::to_string(bot.port()) + "/phone");
+    request.timeouts = {2000, 2000, 2000, 2000};
+    for (const Misbehaviour& c : cases) {
+        SCOPED_TRACE(c.name);
+        bot.play(c.play);
+        const DWORD started = GetTickCount();
+        const HttpResult result = HttpClientWin32().send(request);
+        const DWORD elapsed = GetTickCount() - started;
+        std::printf("[ broken ] %-32s %s %d %s (%lu ms)\n", c.name, result.ok ? "answer" : "failure",
+                    result.ok ? result.status : static_cast<int>(result.errorNumber),
+                    (result.ok ? result.body.substr(0, 16) : result.errorDescription).c_str(), elapsed);
+        EXPECT_LT(elapsed, 10000u) << "the time-outs bound every wait";
+        if (result.ok) {
+            EXPECT_NE(c.body, nullptr);
+            EXPECT_LE(result.body.size(), kMaxAnswerBytes);
+            if (c.body && std::string(c.body) != "*") {
+                EXPECT_EQ(result.body, c.body);
+            }
+        } else {
+            EXPECT_TRUE(c.body == nullptr || std::string(c.body) == "*") << result.errorDescription;
+            EXPECT_NE(result.errorNumber, 0);
+            EXPECT_FALSE(result.errorDescription.empty());
+        }
+        bot.play(RawBot::says(answer("200 OK", "application/json", "{\"phone\":\"91\"}")));
+        const HttpResult healthy = HttpClientWin32().send(request);
+        EXPECT_TRUE(healthy.ok) << healthy.errorDescription;
+        EXPECT_EQ(healthy.body, "{\"phone\":\"91\"}");
+    }
 }
 
 }  // namespace

@@ -3,11 +3,10 @@
 #include <winhttp.h>
 
 #include <algorithm>
-#include <cctype>
-#include <cstdlib>
 #include <memory>
 #include <type_traits>
 
+#include "app/answer_text.h"
 #include "platform/win32/wide_text.h"
 
 namespace tavrio::win32 {
@@ -39,20 +38,6 @@ HttpResult failure(DWORD error) {
 
 HttpResult lastFailure() { return failure(GetLastError()); }
 
-std::string lower(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
-std::string trimmed(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '"' || c == '\''; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    return std::string(text);
-}
-
 // A name that resolves without asking anyone: the loopback name or an address written out.
 bool resolvesWithoutLookup(const std::wstring& host) {
     if (_wcsicmp(host.c_str(), L"localhost") == 0) return true;
@@ -61,34 +46,14 @@ bool resolvesWithoutLookup(const std::wstring& host) {
            (!host.empty() && host.find_first_not_of(L"0123456789.") == std::wstring::npos);
 }
 
-// The digits after `prefix` in `name`, or 0.
-UINT numberAfter(const std::string& name, std::string_view prefix) {
-    if (name.compare(0, prefix.size(), prefix) != 0 || name.size() == prefix.size()) return 0;
-    const std::string digits = name.substr(prefix.size());
-    if (!std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c) != 0; })) return 0;
-    if (digits.size() > 5) return 0;
-    return static_cast<UINT>(std::strtoul(digits.c_str(), nullptr, 10));
-}
-
-UINT codePageOfCharset(const std::string& name) {
-    struct Known {
-        const char* name;
-        UINT codePage;
-    };
-    static constexpr Known kKnown[] = {
-        {"utf-8", CP_UTF8},    {"utf8", CP_UTF8},       {"us-ascii", 20127}, {"ascii", 20127},   {"latin1", 28591},
-        {"iso-8859-1", 28591}, {"koi8-r", 20866},       {"koi8-u", 21866},   {"shift_jis", 932}, {"shift-jis", 932},
-        {"euc-jp", 20932},     {"gb2312", 936},         {"gbk", 936},        {"gb18030", 54936}, {"big5", 950},
-        {"euc-kr", 949},       {"ks_c_5601-1987", 949}, {"utf-16", 1200},    {"utf-16le", 1200}, {"utf-16be", 1201},
-    };
-    for (const Known& known : kKnown) {
-        if (name == known.name) return known.codePage;
+// The system's conversions, for the code pages the core does not decode itself.
+class SystemCodePages final : public CodePageConverter {
+public:
+    bool supports(std::uint32_t codePage) override { return IsValidCodePage(codePage) != 0; }
+    std::string toUtf8(std::string_view bytes, std::uint32_t codePage) override {
+        return narrow(decode(bytes, codePage));
     }
-    if (UINT n = numberAfter(name, "windows-"); n >= 1250 && n <= 1258) return n;
-    if (UINT n = numberAfter(name, "iso-8859-"); n >= 2 && n <= 15) return 28590 + n;
-    if (UINT n = numberAfter(name, "cp"); n != 0) return n;
-    return 0;
-}
+};
 
 std::wstring queryString(HINTERNET request, DWORD what) {
     DWORD bytes = 0;
@@ -107,31 +72,8 @@ std::wstring queryString(HINTERNET request, DWORD what) {
 }  // namespace
 
 UINT codePageOfContentType(std::string_view contentType) {
-    const std::string type = lower(contentType);
-    std::size_t at = type.find("charset=");
-    if (at == std::string::npos) return CP_UTF8;
-    std::string name = type.substr(at + 8);
-    name = trimmed(name.substr(0, name.find(';')));
-    const UINT codePage = codePageOfCharset(name);
-    if (codePage == 0 || codePage == CP_UTF8 || codePage == 1200 || codePage == 1201) {
-        return codePage == 0 ? CP_UTF8 : codePage;
-    }
-    // A code page name this system cannot convert is treated like an unknown one.
-    return IsValidCodePage(codePage) ? codePage : CP_UTF8;
-}
-
-std::string bodyToUtf8(std::string_view bytes, UINT codePage) {
-    if (codePage == 1200 || codePage == 1201) {
-        std::wstring text(bytes.size() / 2, L'\0');
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            const auto first = static_cast<unsigned char>(bytes[2 * i]);
-            const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
-            text[i] = static_cast<wchar_t>(codePage == 1200 ? first | (second << 8) : (first << 8) | second);
-        }
-        return narrow(text);
-    }
-    // Also for UTF-8: decoding and encoding again replaces malformed bytes, so the core only ever sees UTF-8.
-    return narrow(decode(bytes, codePage));
+    SystemCodePages system;
+    return tavrio::codePageOfContentType(contentType, system);
 }
 
 HttpResult HttpClientWin32::send(const HttpRequest& request) {
@@ -160,6 +102,12 @@ HttpResult HttpClientWin32::send(const HttpRequest& request) {
     UniqueInternet http(WinHttpOpenRequest(connection.get(), widen(request.method).c_str(), path.c_str(), nullptr,
                                            WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, secure));
     if (!http) return lastFailure();
+    // A fresh connection for every request: Wine pools connections across sessions and does not retry one the
+    // bot has closed meanwhile, so a reused one fails the next request.
+    DWORD noKeepAlive = WINHTTP_DISABLE_KEEP_ALIVE;
+    if (!WinHttpSetOption(http.get(), WINHTTP_OPTION_DISABLE_FEATURE, &noKeepAlive, sizeof noKeepAlive)) {
+        return lastFailure();
+    }
 
     const HttpTimeouts& t = request.timeouts;
     if (t.resolveMs != 0 || t.connectMs != 0 || t.sendMs != 0 || t.receiveMs != 0) {
@@ -207,17 +155,27 @@ HttpResult HttpClientWin32::send(const HttpRequest& request) {
     }
     result.status = static_cast<int>(status);
 
+    // Wine hands over whatever follows the body on the connection, past Content-Length: stop there.
+    std::size_t limit = request.maxBodyBytes;
+    DWORD contentLength = 0;
+    DWORD lengthSize = sizeof contentLength;
+    if (WinHttpQueryHeaders(http.get(), WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
+                            WINHTTP_HEADER_NAME_BY_INDEX, &contentLength, &lengthSize, WINHTTP_NO_HEADER_INDEX)) {
+        limit = std::min<std::size_t>(limit, contentLength);
+    }
     std::string bytes;
     char buffer[16384];
-    while (bytes.size() < request.maxBodyBytes) {
-        const DWORD wanted = static_cast<DWORD>(std::min(sizeof buffer, request.maxBodyBytes - bytes.size()));
+    while (bytes.size() < limit) {
+        const DWORD wanted = static_cast<DWORD>(std::min(sizeof buffer, limit - bytes.size()));
         DWORD read = 0;
         if (!WinHttpReadData(http.get(), buffer, wanted, &read)) return lastFailure();
         if (read == 0) break;
         bytes.append(buffer, read);
     }
 
-    result.body = bodyToUtf8(bytes, codePageOfContentType(narrow(queryString(http.get(), WINHTTP_QUERY_CONTENT_TYPE))));
+    SystemCodePages system;
+    result.body =
+        answerText(bytes, narrow(queryString(http.get(), WINHTTP_QUERY_CONTENT_TYPE)), system, request.maxBodyBytes);
     result.ok = true;
     return result;
 }

@@ -14,11 +14,7 @@ public:
     HttpResult send(const HttpRequest& request) override;
 };
 
-// The code page named by a Content-Type's charset; CP_UTF8 when there is none or it is not known. UTF-16
-// answers are 1200 (little-endian) and 1201 (big-endian), which MultiByteToWideChar does not take.
+// The code page named by a Content-Type's charset, as the client reads it (see app/answer_text.h).
 UINT codePageOfContentType(std::string_view contentType);
-
-// An answer's bytes as UTF-8, decoded from `codePage`.
-std::string bodyToUtf8(std::string_view bytes, UINT codePage);
 
 }  // namespace tavrio::win32

@@ -1,0 +1,145 @@
+#include "app/answer_text.h"
+
+#include <algorithm>
+
+#include "text/utf8.h"
+
+namespace tavrio {
+namespace {
+
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string trimmed(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '"' || c == '\''; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    return std::string(text);
+}
+
+// The digits after `prefix` in `name` (at most five), or 0.
+std::uint32_t numberAfter(const std::string& name, std::string_view prefix) {
+    if (name.compare(0, prefix.size(), prefix) != 0) return 0;
+    const std::string digits = name.substr(prefix.size());
+    if (digits.empty() || digits.size() > 5) return 0;
+    std::uint32_t n = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return 0;
+        n = n * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+    return n;
+}
+
+std::uint32_t codePageOfCharset(const std::string& name) {
+    struct Known {
+        const char* name;
+        std::uint32_t codePage;
+    };
+    static constexpr Known kKnown[] = {
+        {"utf-8", kCodePageUtf8},
+        {"utf8", kCodePageUtf8},
+        {"us-ascii", 20127},
+        {"ascii", 20127},
+        {"latin1", 28591},
+        {"iso-8859-1", 28591},
+        {"koi8-r", 20866},
+        {"koi8-u", 21866},
+        {"shift_jis", 932},
+        {"shift-jis", 932},
+        {"euc-jp", 20932},
+        {"gb2312", 936},
+        {"gbk", 936},
+        {"gb18030", 54936},
+        {"big5", 950},
+        {"euc-kr", 949},
+        {"ks_c_5601-1987", 949},
+        {"utf-16", kCodePageUtf16Le},
+        {"utf-16le", kCodePageUtf16Le},
+        {"utf-16be", kCodePageUtf16Be},
+    };
+    for (const Known& known : kKnown) {
+        if (name == known.name) return known.codePage;
+    }
+    if (std::uint32_t n = numberAfter(name, "windows-"); n >= 1250 && n <= 1258) return n;
+    if (std::uint32_t n = numberAfter(name, "iso-8859-"); n >= 2 && n <= 15) return 28590 + n;
+    if (std::uint32_t n = numberAfter(name, "cp"); n != 0) return n;
+    return 0;
+}
+
+void appendUtf8(std::string& out, std::uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD and an odd last byte is dropped.
+std::string utf16ToUtf8(std::string_view bytes, bool littleEndian) {
+    const std::size_t units = bytes.size() / 2;
+    const auto unit = [&](std::size_t i) -> std::uint32_t {
+        const auto a = static_cast<unsigned char>(bytes[2 * i]), b = static_cast<unsigned char>(bytes[2 * i + 1]);
+        return littleEndian ? a | (b << 8) : (a << 8) | b;
+    };
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < units; ++i) {
+        const std::uint32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
+            appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
+            ++i;
+        } else {
+            appendUtf8(out, u >= 0xD800 && u <= 0xDFFF ? 0xFFFD : u);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::uint32_t codePageOfContentType(std::string_view contentType, CodePageConverter& converter) {
+    std::string type(contentType);
+    std::transform(type.begin(), type.end(), type.begin(), lowerAscii);
+    const std::size_t at = type.find("charset=");
+    if (at == std::string::npos) return kCodePageUtf8;
+    std::string name = type.substr(at + 8);
+    name = trimmed(name.substr(0, name.find(';')));
+    const std::uint32_t codePage = codePageOfCharset(name);
+    if (codePage == 0) return kCodePageUtf8;
+    if (codePage == kCodePageUtf8 || codePage == kCodePageUtf16Le || codePage == kCodePageUtf16Be) return codePage;
+    // A code page name this system cannot convert is treated like an unknown one.
+    return converter.supports(codePage) ? codePage : kCodePageUtf8;
+}
+
+std::string cutUtf8(std::string text, std::size_t limit) {
+    if (text.size() <= limit) return text;
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    text.resize(end);
+    return text;
+}
+
+std::string answerText(std::string_view bytes, std::string_view contentType, CodePageConverter& converter,
+                       std::size_t limit) {
+    const std::uint32_t codePage = codePageOfContentType(contentType, converter);
+    std::string text;
+    if (codePage == kCodePageUtf16Le || codePage == kCodePageUtf16Be)
+        text = utf16ToUtf8(bytes, codePage == kCodePageUtf16Le);
+    else if (codePage == kCodePageUtf8)
+        text = validUtf8(bytes);
+    else
+        text = validUtf8(converter.toUtf8(bytes, codePage));
+    // Decoding can make the text longer than the bytes that were read.
+    return cutUtf8(std::move(text), limit);
+}
+
+}  // namespace tavrio
