@@ -53,8 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(read32(r, 12) == 0x33333333 && read32(r, 16) == 0x44444444 && read32(r, 20) == 0x55555555);
     FUZZ_CHECK(read32(r, 152) == 0 && read32(r, 156) == 0);
     FUZZ_CHECK(read32(r, 416) == 0x66666666 && read32(r, 484) == 0x77777777);
-    checkField(r, 24, TrayRecord::kTipChars, texts[0], codec);
-    checkField(r, 160, TrayRecord::kInfoChars, texts[1], codec);
-    checkField(r, 420, TrayRecord::kInfoTitleChars, texts[2], codec);
+    checkField(r, 24, tray_field::kTipChars, texts[0], codec);
+    checkField(r, 160, tray_field::kInfoChars, texts[1], codec);
+    checkField(r, 420, tray_field::kInfoTitleChars, texts[2], codec);
     return 0;
 }
