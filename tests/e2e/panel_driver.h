@@ -19,9 +19,6 @@ using Control = tavrio::ControlId;
 // Polls `condition` until it holds or `timeout` passes.
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
-std::string narrow(const std::wstring& text);
-std::wstring widen(const std::string& text);
-
 // How many processes run the program of this file name (e.g. L"bot.exe"), and the first one's id.
 int countProcesses(const wchar_t* exeName, DWORD* firstId = nullptr);
 void killAll(const wchar_t* exeName);

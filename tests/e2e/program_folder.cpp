@@ -21,15 +21,6 @@ std::string windowsPath(std::string path) {
     return path;
 }
 
-// Paths are UTF-8 here, so that a folder may have any name; the W functions take them.
-std::wstring wide(const std::string& text) {
-    if (text.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
-}
-
 void removeTree(const std::wstring& path) {
     WIN32_FIND_DATAW entry;
     HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
@@ -51,6 +42,23 @@ void removeTree(const std::wstring& path) {
 
 }  // namespace
 
+std::string narrow(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::wstring widen(const std::string& text) {
+    if (text.empty()) return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
 const Artifacts& artifacts() { return g_artifacts; }
 
 void setArtifacts(int argc, char** argv) {
@@ -69,8 +77,8 @@ ProgramFolder::ProgramFolder(const std::string& name, bool withBot) {
     }();
     port_ = base + static_cast<int>(GetCurrentProcessId() % 100) * 50 + (serial++ % 50);
     path_ = g_artifacts.workRoot + "\\" + name;
-    removeTree(wide(path_));
-    CreateDirectoryW(wide(path_).c_str(), nullptr);
+    removeTree(widen(path_));
+    CreateDirectoryW(widen(path_).c_str(), nullptr);
     copyIn(g_artifacts.panelExe, "TavrioPanel.exe");
     if (withBot) copyIn(g_artifacts.simulatorExe, "bot.exe");
     writeEnv("PORT=" + std::to_string(port_) + "\nTAVRIO_API_KEY=qvx\nCOMPNEYNAME=demo shop\n");
@@ -78,27 +86,27 @@ ProgramFolder::ProgramFolder(const std::string& name, bool withBot) {
 }
 
 void ProgramFolder::copyIn(const std::string& file, const std::string& relative) const {
-    if (!CopyFileW(wide(file).c_str(), wide(at(relative)).c_str(), FALSE))
+    if (!CopyFileW(widen(file).c_str(), widen(at(relative)).c_str(), FALSE))
         throw std::runtime_error("cannot copy " + file + " into " + path_);
 }
 
 void ProgramFolder::write(const std::string& relative, const std::string& content) const {
-    std::ofstream out(std::filesystem::path(wide(at(relative))), std::ios::binary | std::ios::trunc);
+    std::ofstream out(std::filesystem::path(widen(at(relative))), std::ios::binary | std::ios::trunc);
     out << content;
 }
 
 std::string ProgramFolder::read(const std::string& relative) const {
-    std::ifstream in(std::filesystem::path(wide(at(relative))), std::ios::binary);
+    std::ifstream in(std::filesystem::path(widen(at(relative))), std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
 bool ProgramFolder::exists(const std::string& relative) const {
-    const DWORD attributes = GetFileAttributesW(wide(at(relative)).c_str());
+    const DWORD attributes = GetFileAttributesW(widen(at(relative)).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void ProgramFolder::remove(const std::string& relative) const { DeleteFileW(wide(at(relative)).c_str()); }
+void ProgramFolder::remove(const std::string& relative) const { DeleteFileW(widen(at(relative)).c_str()); }
 
 }  // namespace e2e

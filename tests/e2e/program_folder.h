@@ -11,6 +11,10 @@ struct Artifacts {
 const Artifacts& artifacts();
 void setArtifacts(int argc, char** argv);
 
+// Texts are UTF-8 in the tests, so that a folder may have any name; the W functions take them as UTF-16.
+std::string narrow(const std::wstring& text);
+std::wstring widen(const std::string& text);
+
 class ProgramFolder {
 public:
     // `name` (UTF-8, any characters) becomes the folder's name under the work root; any earlier folder of that
