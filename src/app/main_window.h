@@ -93,7 +93,8 @@ public:
     void StopBot();
     // False when bot.exe could not be started (the user has been told why).
     bool LaunchBot();
-    // False when a later action ran while one of its message boxes was open: the tick then ends.
+    // False when the tick ends here: a later action ran while one of its message boxes was open, or its restart
+    // could not start the bot again.
     bool RefreshBotState();
     void SendTextMessage();
     void LoadEnvFile(const std::string& path);

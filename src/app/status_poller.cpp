@@ -63,7 +63,8 @@ bool Form1::RefreshBotState() {
         pressStop();
         s_.files.deleteFile(path(file::kRestartMarker));
         s_.clock.sleepMs(5000);
-        if (!pressStart()) return false;
+        // A START that could not launch the bot leaves the window stopped: nothing is left to show.
+        if (!pressStart() || timerInterval_ == 0) return false;
     }
 
     if (markerExists(file::kQrMarker)) {

@@ -182,6 +182,15 @@ TEST_F(Poller, RestartRequestStopsWaitsAndStartsInTheSameTick) {
     EXPECT_EQ(text(ControlId::lblStatus), " Waiting for Session...");
     form->timerTick();
     EXPECT_TRUE(platform.visible) << "the next tick makes the window visible again";
+
+    // A restart whose START cannot launch the bot leaves the window stopped, and that tick shows no ready bot.
+    platform.put("\\ssreomve.txt");
+    platform.onSleep = [this](std::uint32_t) { platform.put("\\ws.txt"); };
+    platform.nextProgramStart.started = false;
+    form->timerTick();
+    EXPECT_EQ(platform.timer, 0u);
+    EXPECT_EQ(text(ControlId::lblStatus), "? BOT offline");
+    EXPECT_EQ(form->sysTray()->TooltipText(), "Bot offline");
 }
 
 TEST_F(Poller, StopDuringTheEventPassEndsTheTickQuietly) {
