@@ -4,40 +4,50 @@
 
 namespace tavrio {
 
-void Form1::pressStart() {
+bool Form1::pressStart() {
+    // Off for the whole of START: a Start chosen while its message box is open would launch a bot that this
+    // START then leaves unwatched.
+    setStartEnabled(false);
     StopBot();
     deleteIfExists(file::kQrMarker);
     deleteIfExists(file::kReadyMarker);
     deleteIfExists(file::kStartMarker);
-    if (!LaunchBot()) {
+    bool launched = false;
+    if (!waitUndisturbed([&] { launched = LaunchBot(); })) return false;
+    if (!launched) {
         // The bot could not be started: the user has been told why, and the window stays stopped so that
         // START can be used again once the folder is fixed.
-        setEnabled(ControlId::cmdStart, true);
-        setEnabled(ControlId::mnustart, true);
+        setStartEnabled(true);
         setTimer(0);
-        return;
+        return true;
     }
     setTimer(1000);
     setText(ControlId::txtPhone, "");
     setText(ControlId::txtMessage, "");
     setVisible(ControlId::Label2, true);
     setVisible(ControlId::Command3, false);
-    setEnabled(ControlId::cmdStart, false);
-    setEnabled(ControlId::mnustart, false);
+    setStartEnabled(false);
     tickCount_ = 0;
+    return true;
 }
 
-void Form1::waitForPendingKill() {
-    // The one-second wait before the launch is the kill's first second; on a busy machine it gets four more,
-    // during which the window is repainted but takes no input. A kill that outlasts them is left running.
-    constexpr std::uint32_t kLongestFurtherWaitMs = 4000;
-    if (pendingKill_ && !pendingKill_->exitCode()) pendingKill_->waitForEnd(kLongestFurtherWaitMs);
-    pendingKill_.reset();
+void Form1::waitForPendingKills() {
+    // The one-second wait before the launch is the kills' first second; on a busy machine they get four more
+    // between them, during which the window is repainted but takes no input. A kill that outlasts them is left
+    // running.
+    constexpr std::uint64_t kLongestFurtherWaitMs = 4000;
+    const std::uint64_t deadline = s_.clock.nowMs() + kLongestFurtherWaitMs;
+    for (const auto& kill : pendingKills_) {
+        const std::uint64_t now = s_.clock.nowMs();
+        if (now >= deadline) break;
+        if (!kill->exitCode()) kill->waitForEnd(static_cast<std::uint32_t>(deadline - now));
+    }
+    pendingKills_.clear();
 }
 
 bool Form1::LaunchBot() {
     s_.clock.sleepMs(1000);
-    waitForPendingKill();
+    waitForPendingKills();
     bool launched = true;
     // A bot that is (still) starting has written start.txt; then no second one is launched.
     if (!markerExists(file::kStartMarker)) {

@@ -8,7 +8,9 @@
 
 namespace tavrio {
 namespace {
-constexpr const char* kTrayTooltip = "Tavrio Massage System";
+// At login the shell may not take the icon yet: every 2 s for the first minute, then every 30 s.
+constexpr std::uint32_t kTrayRetryFirstMs = 2000, kTrayRetryLaterMs = 30000;
+constexpr int kTrayRetriesAtFirstPace = 30;
 constexpr const char* kKeyToken = "qvx";
 constexpr std::int32_t kHiddenPictureTop = 8500;  // below the client area: the pictures only feed the tray icon
 }  // namespace
@@ -27,7 +29,8 @@ void Form1::deleteIfExists(const char* name) {
 
 void Form1::load() {
     SysTray = std::make_unique<clsSysTray>(s_.shell, s_.icons, s_.codec, static_cast<TrayEvents&>(*this));
-    SysTray->Init(s_.window, kTrayTooltip);
+    // The icon is the only way into a program that starts hidden: an add the shell refuses is tried again.
+    trayAdded(SysTray->Init(s_.window, kTrayTooltip));
     setText(ControlId::cmdStart, "Start Bot");
     setText(ControlId::lblStatus, "Status: Stopped");
     setText(ControlId::txtPhone, "91");
@@ -36,7 +39,7 @@ void Form1::load() {
     // START runs to its end here, before the settings are read; it uses none of them.
     const std::string autoStart =
         ReadIniValue(s_.files, s_.profile, path(file::kConfIni), "tavriobot", "Autostrat", "0");
-    if (leadingNumber(autoStart) == 1) pressStart();
+    if (leadingNumber(autoStart) == 1) pressStart();  // the load goes on even when the user ended START meanwhile
 
     LoadEnvFile(path(file::kEnv));
     setText(ControlId::LBCOMP, companyName_);
@@ -47,6 +50,13 @@ void Form1::load() {
     for (ControlId picture : {ControlId::Image1_0, ControlId::Image1_1, ControlId::Image1_2})
         setPosition(picture, control(picture).left, kHiddenPictureTop);
     setText(ControlId::Label6, "Version : " + std::to_string(s_.revisionNumber));
+}
+
+void Form1::loadHidden() {
+    load();
+    if (ending_ || windowVisible_) return;
+    setWindowVisible(true);
+    setWindowVisible(false);
 }
 
 void Form1::LoadEnvFile(const std::string& envPath) {
@@ -68,16 +78,35 @@ void Form1::LoadEnvFile(const std::string& envPath) {
 CloseOutcome Form1::closeRequest(CloseReason reason) {
     if (reason != CloseReason::User) return CloseOutcome::Proceed;
     // The bot and the poll timer carry on.
-    s_.window.setWindowVisible(false);
+    setWindowVisible(false);
     return CloseOutcome::Hidden;
 }
 
-void Form1::unload() { StopBot(); }
+void Form1::unload() {
+    ending_ = true;
+    s_.window.setTrayRetryTimer(0);
+    StopBot();
+}
 
-void Form1::releaseTray() { SysTray.reset(); }
+void Form1::releaseTray() {
+    // A close that arrives while the tray menu is open runs inside the tray object's own call: the object is
+    // released once that call has unwound, never under it.
+    if (trayCallDepth_ > 0) {
+        trayReleasePending_ = true;
+        return;
+    }
+    trayReleasePending_ = false;
+    SysTray.reset();
+}
+
+bool Form1::waitUndisturbed(const std::function<void()>& wait) {
+    const std::uint32_t before = botActions_;
+    wait();
+    return botActions_ == before;
+}
 
 void Form1::click(ControlId id) {
-    if (!control(id).enabled) return;
+    if (ending_ || !control(id).enabled) return;
     switch (id) {
         case ControlId::cmdStart:
         case ControlId::mnustart: pressStart(); break;
@@ -88,6 +117,8 @@ void Form1::click(ControlId id) {
         case ControlId::mnuOpen: showWindow(); break;
         case ControlId::exitapp:
             pressStop();
+            ending_ = true;
+            s_.window.setTrayRetryTimer(0);
             // Exit chosen from the tray menu arrives inside clsSysTray::MouseMove: the tray object is released,
             // and the program ended, only once that call has unwound.
             if (trayCallDepth_ > 0) {
@@ -103,14 +134,19 @@ void Form1::click(ControlId id) {
 void Form1::textEdited(ControlId id, std::string text) { mutableControl(id).text = std::move(text); }
 
 void Form1::mouseMove(int button, std::int32_t xTwips) {
-    if (!SysTray) return;
+    if (!SysTray || ending_) return;
     ++trayCallDepth_;
     SysTray->MouseMove(button, xTwips, s_.window);
-    --trayCallDepth_;
-    if (exitPending_ && trayCallDepth_ == 0) finishExit();
+    if (--trayCallDepth_ > 0) return;
+    if (exitPending_) {
+        finishExit();
+    } else if (trayReleasePending_) {
+        releaseTray();
+    }
 }
 
 void Form1::finishExit() {
+    exitPending_ = false;
     // The icon goes before the process ends, so no ghost icon is left in the notification area.
     releaseTray();
     s_.window.endProgram();
@@ -126,7 +162,25 @@ void Form1::trayNotification(int button, std::uint16_t code) {
 void Form1::RightClick() { s_.window.showPopupMenu(); }
 
 void Form1::taskbarCreated() {
-    if (SysTray) SysTray->Readd();
+    if (SysTray && !ending_) trayAdded(SysTray->Readd());
+}
+
+void Form1::trayRetryTick() {
+    if (!SysTray || ending_) {
+        s_.window.setTrayRetryTimer(0);
+        return;
+    }
+    ++trayAddRetries_;
+    trayAdded(SysTray->Readd());
+}
+
+void Form1::trayAdded(bool accepted) {
+    if (accepted) {
+        trayAddRetries_ = 0;
+        s_.window.setTrayRetryTimer(0);
+    } else {
+        s_.window.setTrayRetryTimer(trayAddRetries_ < kTrayRetriesAtFirstPace ? kTrayRetryFirstMs : kTrayRetryLaterMs);
+    }
 }
 
 // ---- Control state, mirrored into the real window when it changes
@@ -174,6 +228,16 @@ void Form1::setTitle(std::string title) {
     s_.window.setTitle(title_);
 }
 
-void Form1::showWindow() { s_.window.setWindowVisible(true); }
+void Form1::showWindow() { setWindowVisible(true); }
+
+void Form1::setWindowVisible(bool visible) {
+    windowVisible_ = visible;
+    s_.window.setWindowVisible(visible);
+}
+
+void Form1::setStartEnabled(bool enabled) {
+    setEnabled(ControlId::cmdStart, enabled);
+    setEnabled(ControlId::mnustart, enabled);
+}
 
 }  // namespace tavrio

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/program_files.h"
 #include "platform/controls.h"
@@ -35,6 +37,9 @@ struct Services {
 enum class CloseReason { User, Outside, System };
 enum class CloseOutcome { Hidden, Proceed };
 
+// The tray icon's first tooltip, given back once the bot is no longer ready.
+inline constexpr const char* kTrayTooltip = "Tavrio Massage System";
+
 // Mouse-button values as the window's mouse events carry them.
 constexpr int kLeftButton = 1, kRightButton = 2;
 
@@ -47,6 +52,9 @@ public:
 
     // ---- Life of the window
     void load();
+    // The program entry's load: the window is loaded, shown and hidden at once, so that the program lives in the
+    // tray; a window that something showed during the load (a tick of auto-start's bot, Open) stays in view.
+    void loadHidden();
     // The user's close only hides the window; any other close proceeds: the window then unloads and ends.
     CloseOutcome closeRequest(CloseReason reason);
     void unload();
@@ -64,6 +72,8 @@ public:
     void timerTick();
     // The shell's notification area was re-created.
     void taskbarCreated();
+    // The tray icon's add is due again: the shell refused it, or took it too late to say so.
+    void trayRetryTick();
 
     // ---- State, for the real window and for tests
     const ControlState& control(ControlId id) const { return controls_[static_cast<std::size_t>(id)]; }
@@ -77,12 +87,15 @@ public:
     clsSysTray* sysTray() { return SysTray.get(); }
 
     // ---- The window's operations, public so the program entry and tests can reach them
-    void pressStart();  // cmdStart
-    void pressStop();   // Command1
+    // cmdStart. False when a later action ran while its message box was open (see `waitUndisturbed`).
+    bool pressStart();
+    void pressStop();  // Command1
     void StopBot();
     // False when bot.exe could not be started (the user has been told why).
     bool LaunchBot();
-    void RefreshBotState();
+    // False when the tick ends here: a later action ran while one of its message boxes was open, or its restart
+    // could not start the bot again.
+    bool RefreshBotState();
     void SendTextMessage();
     void LoadEnvFile(const std::string& path);
 // windows.h defines NOERROR as a macro; the parameter keeps its name in a file that includes both.
@@ -98,10 +111,15 @@ private:
     // TrayEvents: the window handles only the right click
     void RightClick() override;
 
+    // The user acts while the panel waits with the window's events running: a message box, the tick's event pass,
+    // the tray menu. True when no START, STOP, Exit, restart or close ran during `wait`. Otherwise the waiting
+    // operation changes nothing more of the bot's state: it stays exactly as that later action left it.
+    bool waitUndisturbed(const std::function<void()>& wait);
+    void setStartEnabled(bool enabled);  // cmdStart and mnustart, always together
     void removeSession();  // Command3
     // True when the bot this panel started has ended without the panel ending it; the panel is then stopped.
     bool botEndedOnItsOwn();
-    void waitForPendingKill();
+    void waitForPendingKills();
     void refreshPhoneLineWithTick();
     void refreshMessageCounter();
     std::string path(const char* nameWithBackslash) const;
@@ -110,6 +128,8 @@ private:
     // The one way a request reaches the bot: an address that is nothing fails as an invalid URL, unsent.
     HttpResult sendToBot(const std::optional<std::string>& url, HttpRequest request);
     void finishExit();
+    // The shell's answer to an add of the icon: a refusal makes the add due again later.
+    void trayAdded(bool accepted);
     bool markerExists(const char* name) const;
     void deleteIfExists(const char* name);
 
@@ -121,6 +141,7 @@ private:
     void setTimer(std::uint32_t milliseconds);
     void setTitle(std::string title);
     void showWindow();
+    void setWindowVisible(bool visible);
     ControlState& mutableControl(ControlId id) { return controls_[static_cast<std::size_t>(id)]; }
     void publish(ControlId id);
 
@@ -134,12 +155,18 @@ private:
     std::int32_t botTaskId_ = 0;
     std::int32_t tickCount_ = 0;
     bool tickRunning_ = false;  // a tick that falls due while one is suspended is skipped
-    int trayCallDepth_ = 0;     // inside clsSysTray::MouseMove
-    bool exitPending_ = false;  // Exit was chosen there; it finishes once the call has unwound
+    // Every START, STOP, Exit, restart and close begins with StopBot, which counts it here.
+    std::uint32_t botActions_ = 0;
+    bool ending_ = false;         // Exit or a close that proceeds: the window takes no more input
+    bool windowVisible_ = false;  // as the core last set it
+    int trayCallDepth_ = 0;       // inside clsSysTray::MouseMove
+    // Exit, or the release of the tray object, asked for there: each waits until the call has unwound.
+    bool exitPending_ = false, trayReleasePending_ = false;
+    int trayAddRetries_ = 0;
     // The bot this panel launched, while nothing but the bot itself can end it.
     std::shared_ptr<StartedProcess> botProcess_;
-    // The kill command of the last StopBot, until a launch has seen it end.
-    std::shared_ptr<StartedProcess> pendingKill_;
+    // The kill commands of StopBot that may still be running, until a launch has seen them end.
+    std::vector<std::shared_ptr<StartedProcess>> pendingKills_;
 };
 
 }  // namespace tavrio

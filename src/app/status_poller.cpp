@@ -22,10 +22,15 @@ private:
     bool& flag_;
 };
 
-// The tray must not go on saying "ready" once a tick no longer finds the marker.
-void showWaitingPicture(clsSysTray* tray, WindowHost& window) {
+constexpr const char* kReadyTooltip = "Bot Ready online";
+
+// The tray must not go on saying "ready" once a tick no longer finds the marker: the waiting picture, and the
+// icon's first tooltip in place of the ready one.
+void stopSayingReady(clsSysTray* tray, WindowHost& window) {
+    if (!tray) return;
     const std::optional<std::uint32_t> waiting = window.pictureIcon(0);
-    if (tray && waiting && tray->record().hIcon != *waiting) tray->SetIcon(window, 0);
+    if (waiting && tray->record().hIcon != *waiting) tray->SetIcon(window, 0);
+    if (tray->TooltipText() == kReadyTooltip) tray->TooltipText(kTrayTooltip);
 }
 
 }  // namespace
@@ -37,28 +42,29 @@ std::optional<std::string> Form1::botUrl(const std::string& page) const {
 void Form1::timerTick() {
     // The timer keeps falling due while a tick waits for the bot, a message box or its event pass; those
     // ticks are skipped rather than nested.
-    if (tickRunning_) return;
+    if (tickRunning_ || ending_) return;
     Flag running(tickRunning_);
 
     if (botEndedOnItsOwn()) return;  // stopped: this tick has nothing left to show
-    RefreshBotState();
+    if (!RefreshBotState()) return;
     tickCount_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(tickCount_) + 1u);
     setText(ControlId::Label1, std::to_string(tickCount_));
-    // A STOP clicked here is seen by the rest of this tick through the count it resets.
-    s_.window.pumpPendingEvents();
+    // A STOP clicked here (or a STOP and a START) leaves the window as it left it: this tick ends.
+    if (!waitUndisturbed([this] { s_.window.pumpPendingEvents(); })) return;
     if (tickCount_ == 2) showWindow();
     if (tickCount_ % 120 == 0) refreshPhoneLineWithTick();
     if (tickCount_ % 30 == 0 || tickCount_ == 10) refreshMessageCounter();
 }
 
-void Form1::RefreshBotState() {
+bool Form1::RefreshBotState() {
     setText(ControlId::Label2, signedField(tickCount_) + (markerExists(file::kStartMarker) ? "start.txt" : ""));
 
     if (markerExists(file::kRestartMarker)) {
         pressStop();
         s_.files.deleteFile(path(file::kRestartMarker));
         s_.clock.sleepMs(5000);
-        pressStart();
+        // A START that could not launch the bot leaves the window stopped: nothing is left to show.
+        if (!pressStart() || timerInterval_ == 0) return false;
     }
 
     if (markerExists(file::kQrMarker)) {
@@ -79,21 +85,24 @@ void Form1::RefreshBotState() {
         setVisible(ControlId::QR1, false);
         deleteIfExists(file::kQrMarker);
         if (markerExists(file::kReadyMarker)) {
-            setText(ControlId::Label4, withoutBracesAndQuotes(WebRequest(botUrl("/phone"), "N")));
+            std::string phone;
+            if (!waitUndisturbed([&] { phone = WebRequest(botUrl("/phone"), "N"); })) return false;
+            setText(ControlId::Label4, withoutBracesAndQuotes(std::move(phone)));
             setVisible(ControlId::Label2, false);
             if (SysTray) {
                 SysTray->SetIcon(s_.window, 1);
-                SysTray->TooltipText("Bot Ready online");
+                SysTray->TooltipText(kReadyTooltip);
             }
             setText(ControlId::Label5, "");
         } else {
-            showWaitingPicture(SysTray.get(), s_.window);
+            stopSayingReady(SysTray.get(), s_.window);
         }
     } else {
         setText(ControlId::lblStatus, " Waiting for Session...");
         setColor(ControlId::lblStatus, kRed);
-        showWaitingPicture(SysTray.get(), s_.window);
+        stopSayingReady(SysTray.get(), s_.window);
     }
+    return true;
 }
 
 void Form1::refreshPhoneLineWithTick() {

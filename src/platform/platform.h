@@ -84,6 +84,8 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual void sleepMs(std::uint32_t milliseconds) = 0;
+    // Milliseconds since some fixed moment, for measuring a wait's budget.
+    virtual std::uint64_t nowMs() = 0;
 };
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -20,6 +20,8 @@ public:
     virtual bool isWindowVisible() = 0;
     // 0 stops the poll timer.
     virtual void setTimerInterval(std::uint32_t milliseconds) = 0;
+    // The timer that tries the tray icon's add again (`Form1::trayRetryTick`); 0 stops it.
+    virtual void setTrayRetryTimer(std::uint32_t milliseconds) = 0;
     // Handles every window event that is pending now, once, then returns.
     virtual void pumpPendingEvents() = 0;
     // Opens the tray popup menu at the mouse pointer; returns when it has closed (and its choice has run).

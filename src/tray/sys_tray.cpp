@@ -28,18 +28,19 @@ void clsSysTray::releaseDrawnIcon() {
     drawnIcon_ = 0;
 }
 
-void clsSysTray::send(TrayMessage message) { shell_.notifyIcon(message, record_.bytes(codec_)); }
+bool clsSysTray::send(TrayMessage message) { return shell_.notifyIcon(message, record_.bytes(codec_)); }
 
-void clsSysTray::Init(WindowHost& pfrm, const std::string& pstrTooltip) {
+bool clsSysTray::Init(WindowHost& pfrm, const std::string& pstrTooltip) {
     record_.cbSize = kTrayRecordSize;
     record_.hWnd = pfrm.windowHandle();
     record_.uID = 1;
     record_.uFlags = nif::Message;
     // The icon's notifications come back as mouse moves of the window, whose x is the notification code.
     record_.uCallbackMessage = kWmMouseMove;
-    send(TrayMessage::Add);
+    const bool added = send(TrayMessage::Add);
     SetIcon(pfrm, 0);
     TooltipText(pstrTooltip);
+    return added;
 }
 
 bool clsSysTray::SetIcon(WindowHost& pfrm, std::uint8_t I) {
@@ -87,13 +88,16 @@ void clsSysTray::DrawIcon(PictureBox& ppic, std::int32_t plngTransparentColor) {
     drawnIcon_ = icon;
 }
 
-void clsSysTray::Readd() {
+bool clsSysTray::Readd() {
     // One flag per call, as every other call sends: first the callback, then the picture, then the tip.
     record_.uFlags = nif::Message;
-    send(TrayMessage::Add);
+    // An add the shell took too late to say so left the icon there, and a second add of it fails: a modify
+    // then finds it.
+    if (!send(TrayMessage::Add) && !send(TrayMessage::Modify)) return false;
     UpdateIcon();
     record_.uFlags = nif::Tip;
     send(TrayMessage::Modify);
+    return true;
 }
 
 void clsSysTray::MouseMove(int /*Button*/, std::int32_t X, WindowHost& /*pfrm*/) {

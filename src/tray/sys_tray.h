@@ -32,7 +32,8 @@ public:
     clsSysTray& operator=(const clsSysTray&) = delete;
 
     void DrawIcon(PictureBox& ppic, std::int32_t plngTransparentColor = -1);
-    void Init(WindowHost& pfrm, const std::string& pstrTooltip);
+    // False when the shell refused the icon (it may not be ready yet at login): `Readd` tries again.
+    bool Init(WindowHost& pfrm, const std::string& pstrTooltip);
     void MouseMove(int Button, std::int32_t X, WindowHost& pfrm);
     // False when the window's picture array has no element `I`; nothing changes then.
     bool SetIcon(WindowHost& pfrm, std::uint8_t I);
@@ -41,14 +42,15 @@ public:
     const std::string& TooltipText() const { return tooltip_; }
     void TooltipText(const std::string& pstrTooltip);
 
-    // The shell's notification area was re-created: add the icon again with its picture and tooltip.
-    void Readd();
+    // Adds the icon again with its picture and tooltip: the shell's notification area was re-created, or it
+    // refused the last add. False while the shell still has no icon.
+    bool Readd();
 
     const TrayRecord& record() const { return record_; }
 
 private:
     void UpdateIcon();
-    void send(TrayMessage message);
+    bool send(TrayMessage message);
     // Frees the icon DrawIcon built; only once the record no longer names it.
     void releaseDrawnIcon();
 

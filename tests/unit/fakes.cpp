@@ -1,6 +1,7 @@
 #include "fakes.h"
 
 #include <cctype>
+#include <utility>
 
 namespace tavrio::testing {
 
@@ -53,6 +54,7 @@ std::string FakePlatform::toUpper(const std::string& text) {
 bool FakeProcess::waitForEnd(std::uint32_t ms) {
     log_.push_back("wait-for-end " + name + " " + std::to_string(ms));
     if (endsDuringWait && !ended) ended = 0;
+    if (!ended) now_ += ms;  // waited in vain, to the end
     return ended.has_value();
 }
 
@@ -60,7 +62,7 @@ StartResult FakePlatform::startProgram(const std::string& applicationPath, Windo
     log.push_back("program " + applicationPath + (mode == WindowMode::Hidden ? " hidden" : " minimized"));
     StartResult result = nextProgramStart;
     if (result.started) {
-        result.process = std::make_shared<FakeProcess>(applicationPath, log);
+        result.process = std::make_shared<FakeProcess>(applicationPath, log, now);
         started.push_back(std::static_pointer_cast<FakeProcess>(result.process));
     }
     return result;
@@ -68,7 +70,7 @@ StartResult FakePlatform::startProgram(const std::string& applicationPath, Windo
 
 StartResult FakePlatform::startCommandLine(const std::string& commandLine, WindowMode mode) {
     log.push_back("command " + commandLine + (mode == WindowMode::Hidden ? " hidden" : " minimized"));
-    auto process = std::make_shared<FakeProcess>(commandLine, log);
+    auto process = std::make_shared<FakeProcess>(commandLine, log, now);
     if (!commandsLinger) process->ended = 0;
     started.push_back(process);
     return {true, 1, 0, "", process};
@@ -76,12 +78,15 @@ StartResult FakePlatform::startCommandLine(const std::string& commandLine, Windo
 
 void FakePlatform::sleepMs(std::uint32_t ms) {
     log.push_back("sleep " + std::to_string(ms));
+    now += ms;
     if (onSleep) onSleep(ms);
 }
 
 void FakePlatform::show(const std::string& text, MessageIcon icon) {
     log.push_back("message " + text);
     shown.emplace_back(text, icon);
+    // A copy: the hook may replace itself.
+    if (auto hook = onShow) hook(text);
 }
 
 HttpResult FakePlatform::send(const HttpRequest& request) {
@@ -103,7 +108,18 @@ std::string FakePlatform::readString(const std::string& file, const std::string&
 
 bool FakePlatform::notifyIcon(TrayMessage message, const TrayRecordBytes& record) {
     trayCalls.emplace_back(message, record);
-    return true;
+    switch (message) {
+        case TrayMessage::Add:
+            if (iconShown) return false;  // the shell has one already
+            if (refusedAdds > 0) {
+                --refusedAdds;
+                return false;
+            }
+            return iconShown = true;
+        case TrayMessage::Modify: return iconShown;
+        case TrayMessage::Delete: return std::exchange(iconShown, false);
+    }
+    return false;
 }
 
 std::uint32_t FakePlatform::iconFromBitmap(std::uint32_t bitmap) {
@@ -132,12 +148,12 @@ void FakePlatform::setTimerInterval(std::uint32_t ms) {
 
 void FakePlatform::pumpPendingEvents() {
     log.push_back("pump");
-    if (onPump) onPump();
+    if (auto hook = onPump) hook();
 }
 
 void FakePlatform::showPopupMenu() {
     log.push_back("popup");
-    if (onPopup) onPopup();
+    if (auto hook = onPopup) hook();
 }
 
 std::optional<std::uint32_t> FakePlatform::pictureIcon(int index) {

@@ -19,7 +19,8 @@ namespace tavrio::testing {
 // A started program whose end the test decides.
 class FakeProcess : public StartedProcess {
 public:
-    FakeProcess(std::string name, std::vector<std::string>& log) : name(std::move(name)), log_(log) {}
+    FakeProcess(std::string name, std::vector<std::string>& log, std::uint64_t& now)
+        : name(std::move(name)), log_(log), now_(now) {}
     std::string name;
     std::optional<std::uint32_t> ended;  // the exit code once it has ended
     bool endsDuringWait = true;
@@ -28,6 +29,7 @@ public:
 
 private:
     std::vector<std::string>& log_;
+    std::uint64_t& now_;
 };
 
 class FakePlatform : public FileSystem,
@@ -78,9 +80,12 @@ public:
     // ---- Waits: run `onSleep` (a bot writing files meanwhile, say) instead of sleeping
     std::function<void(std::uint32_t)> onSleep;
     void sleepMs(std::uint32_t ms) override;
+    std::uint64_t now = 0;  // advanced by the sleeps and by `FakeProcess::waitForEnd`
+    std::uint64_t nowMs() override { return now; }
 
     // ---- Message boxes
     std::vector<std::pair<std::string, MessageIcon>> shown;
+    std::function<void(const std::string&)> onShow;  // what the user does while the box is open
     void show(const std::string& text, MessageIcon icon) override;
 
     // ---- HTTP: scripted answers, the default when the script is empty
@@ -98,8 +103,10 @@ public:
     std::string readString(const std::string& file, const std::string& section, const std::string& key,
                            const std::string& defaultValue, std::uint32_t bufferSize) override;
 
-    // ---- Shell
+    // ---- Shell: it refuses the next `refusedAdds` adds, and has no icon to modify until one is taken
     std::vector<std::pair<TrayMessage, TrayRecordBytes>> trayCalls;
+    int refusedAdds = 0;
+    bool iconShown = false;
     bool notifyIcon(TrayMessage message, const TrayRecordBytes& record) override;
     std::uint32_t iconFromBitmap(std::uint32_t bitmap) override;
     std::uint32_t transparentIconFromBitmap(std::uint32_t bitmap, std::uint32_t color) override;
@@ -110,6 +117,7 @@ public:
     bool visible = false;
     std::string title;
     std::uint32_t timer = 0;
+    std::uint32_t trayRetryTimer = 0;
     int pictureCount = 3;
     std::function<void()> onPump;   // events that arrive during a tick's event pass
     std::function<void()> onPopup;  // the user's choice in the popup menu
@@ -118,6 +126,7 @@ public:
     void setWindowVisible(bool v) override;
     bool isWindowVisible() override { return visible; }
     void setTimerInterval(std::uint32_t ms) override;
+    void setTrayRetryTimer(std::uint32_t ms) override { trayRetryTimer = ms; }
     void pumpPendingEvents() override;
     void showPopupMenu() override;
     std::uint32_t windowHandle() override { return 0x10A2; }

@@ -186,5 +186,35 @@ TEST_F(Load, TaskbarCreatedAddsTheIconAgain) {
     EXPECT_EQ(platform.trayCalls.front().first, TrayMessage::Add);
 }
 
+TEST_F(Load, AnIconTheShellRefusesIsAddedAgainUntilItTakesItWithItsPictureAndTip) {
+    platform.refusedAdds = 40;
+    loadAndStart();
+    EXPECT_EQ(platform.trayRetryTimer, 2000u);
+    platform.put("\\ws.txt");
+    form->timerTick();  // ready meanwhile
+    for (int retry = 1; retry < 30; ++retry) form->trayRetryTick();
+    EXPECT_EQ(platform.trayRetryTimer, 2000u) << "every 2 s for the first minute";
+    form->trayRetryTick();
+    EXPECT_EQ(platform.trayRetryTimer, 30000u) << "then every 30 s";
+    platform.trayCalls.clear();
+    while (platform.refusedAdds > 0) form->trayRetryTick();
+    form->trayRetryTick();
+    EXPECT_EQ(platform.trayRetryTimer, 0u);
+    ASSERT_EQ(platform.trayCalls.size(), 9u * 2 + 3) << "nine refused adds, each looking with a modify, then one taken";
+    EXPECT_EQ(platform.trayCalls[18].first, TrayMessage::Add);
+    EXPECT_EQ(testing::read32(platform.trayCalls[19].second, tray_field::hIcon), testing::pictureHandle(1));
+    EXPECT_EQ(form->sysTray()->TooltipText(), "Bot Ready online");
+    EXPECT_TRUE(platform.iconShown);
+
+    // A re-created shell that refuses too is tried again the same way.
+    platform.iconShown = false;
+    platform.refusedAdds = 1;
+    form->taskbarCreated();
+    EXPECT_EQ(platform.trayRetryTimer, 2000u);
+    form->trayRetryTick();
+    EXPECT_EQ(platform.trayRetryTimer, 0u);
+    EXPECT_TRUE(platform.iconShown);
+}
+
 }  // namespace
 }  // namespace tavrio

@@ -114,6 +114,25 @@ TEST_F(Poller, ReadyStateShowsThePhoneWithoutBracesOrQuotes) {
     EXPECT_EQ(platform.requests.size(), 3u) << "asked once a second while ready";
 }
 
+TEST_F(Poller, TheTraySaysReadyOnlyWhileTheWindowDoes) {
+    loadAndStart();
+    platform.put("\\ws.txt");
+    form->timerTick();
+    ASSERT_EQ(form->sysTray()->TooltipText(), "Bot Ready online");
+    platform.files.erase(FakePlatform::at("\\ws.txt"));
+    form->timerTick();
+    EXPECT_EQ(text(ControlId::lblStatus), " Waiting for Session...");
+    EXPECT_EQ(form->sysTray()->record().hIcon, testing::pictureHandle(0));
+    EXPECT_EQ(form->sysTray()->TooltipText(), "Tavrio Massage System");
+    // A new code's tooltip says more than the first one: it stays.
+    platform.put("\\ws.txt");
+    form->timerTick();
+    platform.files.erase(FakePlatform::at("\\ws.txt"));
+    platform.put("\\qr.txt", "code");
+    form->timerTick();
+    EXPECT_EQ(form->sysTray()->TooltipText(), "QR Pl. Scan");
+}
+
 TEST_F(Poller, BotThatStopsAnsweringShowsTheFailureEveryTick) {
     loadAndStart();
     platform.put("\\ws.txt");
@@ -163,6 +182,15 @@ TEST_F(Poller, RestartRequestStopsWaitsAndStartsInTheSameTick) {
     EXPECT_EQ(text(ControlId::lblStatus), " Waiting for Session...");
     form->timerTick();
     EXPECT_TRUE(platform.visible) << "the next tick makes the window visible again";
+
+    // A restart whose START cannot launch the bot leaves the window stopped, and that tick shows no ready bot.
+    platform.put("\\ssreomve.txt");
+    platform.onSleep = [this](std::uint32_t) { platform.put("\\ws.txt"); };
+    platform.nextProgramStart.started = false;
+    form->timerTick();
+    EXPECT_EQ(platform.timer, 0u);
+    EXPECT_EQ(text(ControlId::lblStatus), "? BOT offline");
+    EXPECT_EQ(form->sysTray()->TooltipText(), "Bot offline");
 }
 
 TEST_F(Poller, StopDuringTheEventPassEndsTheTickQuietly) {

@@ -16,13 +16,15 @@ constexpr const char* kStart = "\\start.txt";
 constexpr const char* kRestart = "\\ssreomve.txt";
 constexpr const char* kCounter = "\\log\\message-counter.txt";
 
-// The fake platform with a bot that may rewrite its markers in the middle of a tick, between two looks.
+// The fake platform with a bot that may rewrite its markers in the middle of a tick, between two looks, may fail
+// to start and may die, and that knows whether the bot the panel last launched was killed since.
 class RandomBot : public FakePlatform {
 public:
     explicit RandomBot(std::uint32_t seed) : random(seed) {}
 
     std::mt19937 random;
-    bool sawReady = false;  // the last look at ws.txt found it
+    bool sawReady = false;      // the last look at ws.txt found it
+    bool launchedAlive = false;  // launched by the last START, and no kill since
 
     bool chance(int percent) { return static_cast<int>(random() % 1000) < percent * 10; }
     bool chancePerMille(int perMille) { return static_cast<int>(random() % 1000) < perMille; }
@@ -38,6 +40,17 @@ public:
         if (path == at(kReady)) sawReady = found;
         if (chancePerMille(5)) toggle(chance(50) ? kReady : kQr);
         return found;
+    }
+
+    StartResult startProgram(const std::string& path, WindowMode mode) override {
+        nextProgramStart.started = !chancePerMille(20);
+        const StartResult result = FakePlatform::startProgram(path, mode);
+        if (result.started) launchedAlive = true;
+        return result;
+    }
+    StartResult startCommandLine(const std::string& commandLine, WindowMode mode) override {
+        if (commandLine.rfind("taskkill", 0) == 0) launchedAlive = false;
+        return FakePlatform::startCommandLine(commandLine, mode);
     }
 
     HttpResult randomAnswer() {
@@ -62,16 +75,37 @@ TEST(WeekOfTicks, InvariantsHoldAfterEveryEvent) {
     Form1 form(bot.services());
     form.load();
 
-    bool running = false, ready = false, stoppedInTick = false;
+    // What the user does while a message box is open or a tick lets events run. Each STOP, and each START that
+    // could be pressed, ends the operation that waits, which then does nothing more.
+    bool acted = false, lastTickSawReady = false;
+    int boxesOpen = 0;
+    const auto userActs = [&] {
+        switch (bot.random() % 8) {
+            case 0:
+                form.click(bot.chance(50) ? ControlId::Command1 : ControlId::mnuStop);
+                acted = true;
+                lastTickSawReady = false;
+                break;
+            case 1:
+                if (form.control(ControlId::cmdStart).enabled) acted = true;
+                form.click(bot.chance(50) ? ControlId::cmdStart : ControlId::mnustart);
+                break;
+            case 2: form.click(ControlId::Command2); break;  // Send, and its own box
+            default: break;
+        }
+    };
+    bot.onShow = [&](const std::string&) {
+        if (boxesOpen > 1) return;
+        ++boxesOpen;
+        userActs();
+        --boxesOpen;
+    };
     bot.onPump = [&] {
         // The timer falls due again meanwhile: that tick must be skipped.
         const std::string before = form.control(ControlId::Label1).text;
         form.timerTick();
         EXPECT_EQ(form.control(ControlId::Label1).text, before) << "a tick ran inside a tick";
-        if (bot.chancePerMille(2)) {
-            form.click(ControlId::Command1);
-            stoppedInTick = true;
-        }
+        if (bot.chancePerMille(20)) userActs();
     };
     bot.onSleep = [&](std::uint32_t) {
         if (bot.chance(20)) bot.toggle(kReady);
@@ -79,10 +113,16 @@ TEST(WeekOfTicks, InvariantsHoldAfterEveryEvent) {
 
     const auto check = [&](const char* event, long second) {
         const bool startEnabled = form.control(ControlId::cmdStart).enabled;
+        const bool ticking = form.timerInterval() != 0;
         ASSERT_EQ(startEnabled, form.control(ControlId::mnustart).enabled) << event << " at " << second;
-        ASSERT_EQ(startEnabled, !running) << event << " at " << second;
-        ASSERT_EQ(form.timerInterval() != 0, running) << event << " at " << second;
+        ASSERT_EQ(startEnabled, !ticking) << event << " at " << second;
+        // A bot that the last START launched, with no STOP since, is watched by a ticking timer.
+        ASSERT_TRUE(!bot.launchedAlive || ticking) << event << " at " << second;
+        // The tray says "ready" while, and only while, the last finished tick saw the marker and the bot runs.
+        const bool ready = lastTickSawReady && ticking;
+
         ASSERT_EQ(form.sysTray()->record().hIcon == testing::pictureHandle(1), ready) << event << " at " << second;
+        ASSERT_EQ(form.sysTray()->TooltipText() == "Bot Ready online", ready) << event << " at " << second;
         std::size_t texts = 0;
         for (std::size_t id = 0; id < kControlCount; ++id)
             texts += form.control(static_cast<ControlId>(id)).text.size();
@@ -90,20 +130,20 @@ TEST(WeekOfTicks, InvariantsHoldAfterEveryEvent) {
     };
 
     for (long second = 0; second < 7L * 24 * 3600; ++second) {
-        if (!running && bot.chancePerMille(100)) {
+        if (form.control(ControlId::cmdStart).enabled && bot.chancePerMille(100)) {
             form.click(bot.chance(50) ? ControlId::cmdStart : ControlId::mnustart);
-            running = true;  // ready stays as the last tick left it until the next one looks
             check("START", second);
         }
-        if (running && bot.chancePerMille(1)) {
+        if (bot.chancePerMille(1)) {
             form.click(ControlId::Command1);
-            running = ready = false;
+            lastTickSawReady = false;
             check("STOP", second);
         }
         if (bot.chancePerMille(20)) bot.toggle(bot.chance(50) ? kReady : kQr);
         if (bot.chancePerMille(5)) bot.toggle(kStart);
         if (bot.chancePerMille(2)) bot.put(kRestart);
         if (bot.chancePerMille(3)) bot.put(kCounter, std::to_string(second) + "\r\n");
+        if (bot.chancePerMille(1) && !bot.started.empty()) bot.started.back()->ended = 1;  // a bot that dies
         if (bot.chancePerMille(5)) {
             if (bot.locked.empty())
                 bot.locked.insert(FakePlatform::at(kQr));
@@ -113,10 +153,11 @@ TEST(WeekOfTicks, InvariantsHoldAfterEveryEvent) {
         if (bot.answers.empty()) bot.answers.push_back(bot.randomAnswer());
 
         if (bot.timer != 0) {
-            stoppedInTick = false;
+            acted = false;
             form.timerTick();
-            ready = !stoppedInTick && bot.sawReady;
-            running = running && !stoppedInTick;
+            // A tick that an action ended, or that ended stopped (a dead bot, a restart that failed), shows no
+            // ready bot.
+            lastTickSawReady = !acted && bot.sawReady && form.timerInterval() != 0;
             check("tick", second);
         }
         // The fake's own records are not the panel's; keep them from filling memory.
@@ -124,6 +165,7 @@ TEST(WeekOfTicks, InvariantsHoldAfterEveryEvent) {
         bot.requests.clear();
         bot.trayCalls.clear();
         bot.shown.clear();
+        bot.started.clear();
         if (HasFailure()) return;
     }
 }

@@ -26,6 +26,7 @@ struct Recorder : ProcessStarter, Clock, MessageBoxes, HttpClient, ShellTray {
     std::vector<std::uint32_t> sleeps;
     std::vector<std::string> boxes;
     std::vector<std::pair<TrayMessage, TrayRecordBytes>> tray;
+    bool shellRefuses = false;
 
     StartResult startProgram(const std::string& path, WindowMode) override {
         commands.push_back("program " + path);
@@ -36,11 +37,12 @@ struct Recorder : ProcessStarter, Clock, MessageBoxes, HttpClient, ShellTray {
         return {true, 1, 0, "", nullptr};
     }
     void sleepMs(std::uint32_t ms) override { sleeps.push_back(ms); }
+    std::uint64_t nowMs() override { return 0; }
     void show(const std::string& text, MessageIcon) override { boxes.push_back(text); }
     HttpResult send(const HttpRequest&) override { return {}; }
     bool notifyIcon(TrayMessage message, const TrayRecordBytes& record) override {
         tray.emplace_back(message, record);
-        return true;
+        return !shellRefuses;
     }
 };
 
@@ -160,6 +162,14 @@ TEST_F(PanelWindowTest, TheTrayIconGetsTheWindowAndTheFirstStatusPicture) {
                   GetSystemMetrics(SM_CXICON))
             << i;
     }
+
+    // A shell that refuses the icon gets it again from the window's own timer, two seconds later.
+    fake.shellRefuses = true;
+    form->taskbarCreated();
+    fake.shellRefuses = false;
+    fake.tray.clear();
+    ASSERT_TRUE(pumpUntil([&] { return !fake.tray.empty(); }));
+    EXPECT_EQ(fake.tray.front().first, TrayMessage::Add);
 }
 
 TEST(IconResources, EachHoldsAnImageForEverySizeFrom96To192Dpi) {

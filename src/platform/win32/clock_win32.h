@@ -7,6 +7,7 @@ namespace tavrio::win32 {
 class ClockWin32 final : public Clock {
 public:
     void sleepMs(std::uint32_t milliseconds) override;
+    std::uint64_t nowMs() override;
 };
 
 }  // namespace tavrio::win32

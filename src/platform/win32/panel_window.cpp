@@ -10,7 +10,7 @@
 namespace tavrio::win32 {
 namespace {
 
-constexpr UINT_PTR kPollTimerId = 1;
+constexpr UINT_PTR kPollTimerId = 1, kTrayRetryTimerId = 2;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;  // fixed single border, close button only
 constexpr DWORD kWindowExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
 constexpr int kMiddleButton = 4;
@@ -46,6 +46,14 @@ int buttonsHeld(WPARAM keys) {
     if (keys & MK_RBUTTON) button |= kRightButton;
     if (keys & MK_MBUTTON) button |= kMiddleButton;
     return button;
+}
+
+void setOrKillTimer(HWND window, UINT_PTR id, std::uint32_t milliseconds) {
+    if (milliseconds == 0) {
+        KillTimer(window, id);
+    } else {
+        SetTimer(window, id, milliseconds, nullptr);
+    }
 }
 
 bool isControlIndex(int index) { return index >= 0 && index < static_cast<int>(kControlCount); }
@@ -229,11 +237,11 @@ void PanelWindow::setWindowVisible(bool visible) { ShowWindow(window_, visible ?
 bool PanelWindow::isWindowVisible() { return IsWindowVisible(window_) != FALSE; }
 
 void PanelWindow::setTimerInterval(std::uint32_t milliseconds) {
-    if (milliseconds == 0) {
-        KillTimer(window_, kPollTimerId);
-    } else {
-        SetTimer(window_, kPollTimerId, milliseconds, nullptr);
-    }
+    setOrKillTimer(window_, kPollTimerId, milliseconds);
+}
+
+void PanelWindow::setTrayRetryTimer(std::uint32_t milliseconds) {
+    setOrKillTimer(window_, kTrayRetryTimerId, milliseconds);
 }
 
 void PanelWindow::pumpPendingEvents() {
@@ -273,11 +281,6 @@ std::optional<std::uint32_t> PanelWindow::pictureIcon(int index) {
 }
 
 void PanelWindow::endProgram() { ExitProcess(0); }
-
-void PanelWindow::showThenHide() {
-    ShowWindow(window_, SW_SHOW);
-    ShowWindow(window_, SW_HIDE);
-}
 
 int PanelWindow::runMessageLoop() {
     MSG message{};
@@ -330,7 +333,9 @@ LRESULT PanelWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND: return onCommand(wParam, lParam);
         case WM_TIMER:
-            if (wParam == kPollTimerId && form_ != nullptr) form_->timerTick();
+            if (form_ == nullptr) return 0;
+            if (wParam == kPollTimerId) form_->timerTick();
+            if (wParam == kTrayRetryTimerId) form_->trayRetryTick();
             return 0;
         // The tray icon's notifications arrive here too: its callback message is WM_MOUSEMOVE, with the
         // notification code where the x position would be.
@@ -364,6 +369,7 @@ LRESULT PanelWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_DESTROY:
             KillTimer(window_, kPollTimerId);
+            KillTimer(window_, kTrayRetryTimerId);
             PostQuitMessage(0);
             return 0;
         default: break;

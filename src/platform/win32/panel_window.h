@@ -27,8 +27,6 @@ public:
     bool create();
     // Creates every control and the tray popup menu from `form`'s state and routes input to it from now on.
     bool attach(Form1& form);
-    // Shows the window and hides it at once: from then on the program lives in the notification area.
-    void showThenHide();
     // Runs until the window is destroyed; returns the exit code.
     int runMessageLoop();
 
@@ -38,6 +36,7 @@ public:
     void setWindowVisible(bool visible) override;
     bool isWindowVisible() override;
     void setTimerInterval(std::uint32_t milliseconds) override;
+    void setTrayRetryTimer(std::uint32_t milliseconds) override;
     void pumpPendingEvents() override;
     void showPopupMenu() override;
     std::uint32_t windowHandle() override;

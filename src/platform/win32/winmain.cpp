@@ -52,7 +52,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                         revisionNumber()});
     if (!window.attach(form)) return 1;
 
-    form.load();
-    window.showThenHide();
+    form.loadHidden();
     return window.runMessageLoop();
 }
