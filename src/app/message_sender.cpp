@@ -52,7 +52,9 @@ void Form1::SendTextMessage() {
     request.method = "POST";
     request.headers = {{"Content-Type", "application/json"}, {"Authorization", "qvx"}};
     request.body = sendTextBody(control(ControlId::txtPhone).text, control(ControlId::txtMessage).text);
-    // No time-outs of our own: the client's defaults keep a silent bot from holding the window for ever.
+    // WinHTTP's documented defaults (no resolve time-out), set: under Wine a request without them waits for
+    // ever on a bot that never answers.
+    request.timeouts = {0, 60000, 30000, 30000};
     const HttpResult result = sendToBot(botUrl("/send-text"), std::move(request));
     // The bot's answer whatever its status, or what went wrong.
     s_.messages.show(result.ok ? result.body : failureMessage(result), MessageIcon::None);

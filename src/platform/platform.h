@@ -101,7 +101,8 @@ public:
 // ---------------------------------------------------------------------------------------------------------------
 // HTTP on the local machine.
 struct HttpTimeouts {
-    // 0 everywhere means: the client's own defaults.
+    // Each bounds one wait of its phase (0: the client's default for it). However slowly an answer arrives, the
+    // request ends at the sum of the four: past it, it fails as timed out.
     std::int32_t resolveMs = 0, connectMs = 0, sendMs = 0, receiveMs = 0;
 };
 

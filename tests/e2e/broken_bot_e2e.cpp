@@ -101,5 +101,27 @@ TEST_F(BrokenBot, EachBrokenAnswerShowsTheCutAnswerOrTheFailureAndThePanelRecove
                 privateKiB(panel.processId()));
 }
 
+// Send against a bot that takes the connection and never answers: the failure's box comes, whatever the
+// platform. Waited for generously: that it comes is checked, how soon is only printed.
+TEST_F(BrokenBot, SendToABotThatNeverAnswersShowsTheTimeoutFailure) {
+    ProgramFolder folder("silent-send");
+    RawBot bot;  // outlives the panel: it holds the connection until the panel lets go
+    ASSERT_TRUE(bot.bound());
+    bot.play(RawBot::silent());
+    Panel panel(folder);
+    ASSERT_TRUE(panel.start());
+    ASSERT_NE(panel.window(), nullptr);
+    panel.typeText(Control::txtPort, std::to_string(bot.port()));
+
+    const auto clicked = std::chrono::steady_clock::now();
+    panel.click(Control::Command2);
+    const MessageBoxSeen box = panel.answerMessageBox(std::chrono::minutes(3));
+    const std::chrono::duration<double> waited = std::chrono::steady_clock::now() - clicked;
+    std::printf("[ broken ] Send to a silent bot: %s after %.1f s\n", box.found ? "the failure's box" : "no box",
+                waited.count());
+    ASSERT_TRUE(box.found);
+    EXPECT_EQ(box.text.rfind("-2147012894\r\n", 0), 0u) << box.text;  // ERROR_WINHTTP_TIMEOUT
+}
+
 }  // namespace
 }  // namespace e2e

@@ -34,7 +34,7 @@ TEST_F(Sender, PostsTheBoxesToTheBotAndShowsItsAnswer) {
     EXPECT_EQ(r.headers, (std::vector<std::pair<std::string, std::string>>{{"Content-Type", "application/json"},
                                                                            {"Authorization", "qvx"}}));
     EXPECT_EQ(r.body, R"({"phone":"91","text":"Hello"})") << "the start-up phone text goes as it is";
-    EXPECT_EQ(r.timeouts.connectMs, 0) << "the client's own time-outs";
+    EXPECT_EQ(r.timeouts.receiveMs, 30000) << "WinHTTP's own defaults, set";
     ASSERT_EQ(platform.shown.size(), 1u);
     EXPECT_EQ(platform.shown[0], std::make_pair(std::string("Message sent."), MessageIcon::None));
 }

@@ -8,7 +8,6 @@
 #include <tlhelp32.h>
 #include <winsock2.h>
 
-#include <atomic>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -31,7 +30,7 @@ SOCKET bindFreeLoopbackPort(int& port) {
 
 class LoopbackServer {
 public:
-    // `answer`: the bytes sent back whole; empty: the server reads the request and never answers.
+    // `answer`: the bytes sent back whole.
     explicit LoopbackServer(std::string answer) : answer_(std::move(answer)) {
         WSADATA data{};
         WSAStartup(MAKEWORD(2, 2), &data);
@@ -41,7 +40,6 @@ public:
     }
     ~LoopbackServer() {
         closesocket(listener_);
-        done_ = true;
         thread_.join();
         WSACleanup();
     }
@@ -70,11 +68,7 @@ private:
             if (got <= 0) break;
             request_.append(buffer, static_cast<std::size_t>(got));
         }
-        if (!answer_.empty()) {
-            send(client, answer_.data(), static_cast<int>(answer_.size()), 0);
-        } else {
-            while (!done_) Sleep(20);
-        }
+        send(client, answer_.data(), static_cast<int>(answer_.size()), 0);
         shutdown(client, SD_BOTH);
         closesocket(client);
     }
@@ -83,7 +77,6 @@ private:
     SOCKET listener_ = INVALID_SOCKET;
     int port_ = 0;
     std::string request_;
-    std::atomic<bool> done_{false};
     std::thread thread_;
 };
 
@@ -191,13 +184,31 @@ TEST(HttpClientWin32, ARefusedConnectionIsReportedAsTheSystemsError) {
     EXPECT_NE(result.errorDescription.back(), '\n');
 }
 
-TEST(HttpClientWin32, ARequestTimesOutWhenItsTimeoutsSaySo) {
-    LoopbackServer silent("");
-    HttpRequest request = get(silent.url("/phone"));
-    request.timeouts = {500, 500, 500, 500};
-    const HttpResult result = HttpClientWin32().send(request);
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.errorNumber, static_cast<std::int32_t>(HRESULT_FROM_WIN32(12002)));  // ERROR_WINHTTP_TIMEOUT
+// A silent bot trips a phase's time-out; one that keeps dripping trips none of them (each bounds a single
+// wait), so the whole request's deadline, the sum of the four, ends it in the same failure.
+TEST(HttpClientWin32, ASilentOrDrippingBotEndsInTheTimeoutFailure) {
+    using tavrio::testing::RawBot;
+    RawBot bot;
+    const std::pair<const char*, RawBot::Play> cases[] = {
+        {"silent", RawBot::silent()},
+        {"dripping",
+         [](SOCKET s) {
+             RawBot::says("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n")(s);
+             for (int i = 0; i < 100 && send(s, "x", 1, 0) == 1; ++i) Sleep(50);
+         }},
+    };
+    HttpRequest request = get("http://localhost:" + std::to_string(bot.port()) + "/phone");
+    request.timeouts = {250, 250, 250, 250};  // a second in all; a drip's gap is far shorter than one wait
+    for (const auto& [name, play] : cases) {
+        SCOPED_TRACE(name);
+        bot.play(play);
+        const DWORD started = GetTickCount();
+        const HttpResult result = HttpClientWin32().send(request);
+        std::printf("[ time-out ] %-16s %s after %lu ms\n", name, result.ok ? "answer" : "failure",
+                    GetTickCount() - started);
+        EXPECT_FALSE(result.ok) << result.body.size() << " bytes";
+        EXPECT_EQ(result.errorNumber, static_cast<std::int32_t>(HRESULT_FROM_WIN32(12002)));  // ERROR_WINHTTP_TIMEOUT
+    }
 }
 
 int threadsOfThisProcess() {

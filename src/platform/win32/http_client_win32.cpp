@@ -3,6 +3,7 @@
 #include <winhttp.h>
 
 #include <algorithm>
+#include <climits>
 #include <memory>
 #include <type_traits>
 
@@ -19,8 +20,46 @@ struct InternetCloser {
 };
 using UniqueInternet = std::unique_ptr<std::remove_pointer_t<HINTERNET>, InternetCloser>;
 
-// WinHTTP's own defaults for the four phases, for a request that sets only some of them.
+// WinHTTP's documented defaults for the four phases, for a phase the request leaves at 0 (resolve: none).
 constexpr int kDefaultResolveMs = 0, kDefaultConnectMs = 60000, kDefaultSendMs = 30000, kDefaultReceiveMs = 30000;
+
+// The time-outs only bound each wait for a packet, so a bot that drips its answer would never trip them: the
+// request as a whole ends when the sum of its phases has passed.
+class Deadline {
+public:
+    explicit Deadline(const HttpTimeouts& t)
+        : resolveMs_(t.resolveMs != 0 ? t.resolveMs : kDefaultResolveMs),
+          connectMs_(t.connectMs != 0 ? t.connectMs : kDefaultConnectMs),
+          sendMs_(t.sendMs != 0 ? t.sendMs : kDefaultSendMs),
+          receiveMs_(t.receiveMs != 0 ? t.receiveMs : kDefaultReceiveMs),
+          end_(GetTickCount64() + static_cast<ULONGLONG>(resolveMs_) + static_cast<ULONGLONG>(connectMs_) +
+               static_cast<ULONGLONG>(sendMs_) + static_cast<ULONGLONG>(receiveMs_)) {}
+
+    // Before each blocking call: every phase's time-out, lowered to what is left. Once nothing is left, the
+    // request has timed out as if WinHTTP had said so.
+    bool limit(HINTERNET request, bool lookup) const {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end_) {
+            SetLastError(ERROR_WINHTTP_TIMEOUT);
+            return false;
+        }
+        const int left = static_cast<int>(std::min<ULONGLONG>(end_ - now, INT_MAX));
+        // A resolve time-out makes WinHTTP look the name up on a worker thread that then stays for the life of
+        // the program (a megabyte of stack under Wine); a name that needs no lookup cannot take that long.
+        const int resolveMs = lookup && resolveMs_ != 0 ? std::min(resolveMs_, left) : 0;
+        const int receiveMs = std::min(receiveMs_, left);
+        // The receive time-out covers each read, not the wait for the answer's headers, which has an option of
+        // its own (without it a bot that accepts and never answers holds the window for ever under Wine).
+        // Windows counts that one over all the headers; Wine, like the receive time-out, per read.
+        DWORD headersMs = static_cast<DWORD>(receiveMs);
+        return WinHttpSetTimeouts(request, resolveMs, std::min(connectMs_, left), std::min(sendMs_, left), receiveMs) &&
+               WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headersMs, sizeof headersMs);
+    }
+
+private:
+    int resolveMs_, connectMs_, sendMs_, receiveMs_;
+    ULONGLONG end_;
+};
 
 HttpResult failure(DWORD error) {
     // Wine passes a socket's time-out through as the Winsock error; Windows reports its own.
@@ -109,26 +148,10 @@ HttpResult HttpClientWin32::send(const HttpRequest& request) {
         return lastFailure();
     }
 
-    const HttpTimeouts& t = request.timeouts;
-    if (t.resolveMs != 0 || t.connectMs != 0 || t.sendMs != 0 || t.receiveMs != 0) {
-        const auto orDefault = [](std::int32_t value, int fallback) { return value != 0 ? value : fallback; };
-        // A resolve time-out makes WinHTTP look the name up on a worker thread that then stays for the life of
-        // the program (a megabyte of stack under Wine); a name that needs no lookup cannot take that long.
-        const int resolveMs = resolvesWithoutLookup(host) ? kDefaultResolveMs : t.resolveMs;
-        if (!WinHttpSetTimeouts(http.get(), orDefault(resolveMs, kDefaultResolveMs),
-                                orDefault(t.connectMs, kDefaultConnectMs), orDefault(t.sendMs, kDefaultSendMs),
-                                orDefault(t.receiveMs, kDefaultReceiveMs))) {
-            return lastFailure();
-        }
-        // The receive time-out covers each read, not the wait for the answer's headers, which has an option
-        // of its own (without it a bot that accepts and never answers holds the window for ever under Wine).
-        if (t.receiveMs != 0) {
-            DWORD headersMs = static_cast<DWORD>(t.receiveMs);
-            if (!WinHttpSetOption(http.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headersMs, sizeof headersMs)) {
-                return lastFailure();
-            }
-        }
-    }
+    const Deadline deadline(request.timeouts);
+    const bool lookup = !resolvesWithoutLookup(host);
+    const auto limitOrFail = [&] { return deadline.limit(http.get(), lookup); };
+    if (!limitOrFail()) return lastFailure();
 
     for (const auto& [name, value] : request.headers) {
         const std::wstring line = widen(name) + L": " + widen(value);
@@ -142,7 +165,7 @@ HttpResult HttpClientWin32::send(const HttpRequest& request) {
     const DWORD bodySize = static_cast<DWORD>(request.body.size());
     void* body = bodySize != 0 ? const_cast<char*>(request.body.data()) : WINHTTP_NO_REQUEST_DATA;
     if (!WinHttpSendRequest(http.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, body, bodySize, bodySize, 0) ||
-        !WinHttpReceiveResponse(http.get(), nullptr)) {
+        !limitOrFail() || !WinHttpReceiveResponse(http.get(), nullptr)) {
         return lastFailure();
     }
 
@@ -166,7 +189,13 @@ HttpResult HttpClientWin32::send(const HttpRequest& request) {
     std::string bytes;
     char buffer[16384];
     while (bytes.size() < limit) {
-        const DWORD wanted = static_cast<DWORD>(std::min(sizeof buffer, limit - bytes.size()));
+        // One wait per piece that arrives (a read of a given size waits until all of it is there), so the
+        // deadline is looked at between them.
+        DWORD available = 0;
+        if (!limitOrFail() || !WinHttpQueryDataAvailable(http.get(), &available)) return lastFailure();
+        if (available == 0) break;
+        const DWORD wanted =
+            static_cast<DWORD>(std::min({sizeof buffer, limit - bytes.size(), std::size_t{available}}));
         DWORD read = 0;
         if (!WinHttpReadData(http.get(), buffer, wanted, &read)) return lastFailure();
         if (read == 0) break;
