@@ -6,7 +6,6 @@
 // After windows.h, which it needs.
 #include <commctrl.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
