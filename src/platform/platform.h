@@ -75,7 +75,8 @@ public:
     virtual ~ProcessStarter() = default;
     // Starts exactly the program file `applicationPath` with no arguments, not waited for.
     virtual StartResult startProgram(const std::string& applicationPath, WindowMode mode) = 0;
-    // Starts a console command line (searched on the system path), not waited for.
+    // Starts a console command line, its first word being a program of the system folder (never searched for),
+    // not waited for.
     virtual StartResult startCommandLine(const std::string& commandLine, WindowMode mode) = 0;
 };
 

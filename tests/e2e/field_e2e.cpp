@@ -6,7 +6,6 @@
 // After windows.h, which it needs.
 #include <commctrl.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -40,13 +39,6 @@ std::vector<std::string> shownBalloons() {
         },
         reinterpret_cast<LPARAM>(&texts));
     return texts;
-}
-
-std::string artifactBeside(const wchar_t* name) {
-    wchar_t path[MAX_PATH * 4] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
-    std::wstring own(path, length);
-    return narrow(own.substr(0, own.find_last_of(L'\\') + 1) + name);
 }
 
 TEST_F(Field, TheWholeRoadInAFolderOfAnyNameWithAnEnvSavedWithTheMark) {
@@ -134,13 +126,36 @@ TEST_F(Field, ABotKilledWhileReadyStopsThePanelWithOneBalloonAndNoBox) {
     EXPECT_EQ(countProcesses(L"bot.exe"), 0) << "not restarted";
 }
 
+// The prefix's own taskkill.exe is `standIn` while it lives, and comes back after (also after a run that died
+// half-way: the original then still waits under its saved name).
+class SystemTaskkill {
+public:
+    explicit SystemTaskkill(const std::string& standIn) {
+        wchar_t system[MAX_PATH] = {};
+        GetSystemDirectoryW(system, MAX_PATH);
+        path_ = std::wstring(system) + L"\\taskkill.exe";
+        saved_ = path_ + L".saved";
+        if (GetFileAttributesW(saved_.c_str()) == INVALID_FILE_ATTRIBUTES) MoveFileW(path_.c_str(), saved_.c_str());
+        CopyFileW(widen(standIn).c_str(), path_.c_str(), FALSE);
+    }
+    ~SystemTaskkill() { MoveFileExW(saved_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING); }
+    SystemTaskkill(const SystemTaskkill&) = delete;
+    SystemTaskkill& operator=(const SystemTaskkill&) = delete;
+
+private:
+    std::wstring path_, saved_;
+};
+
 TEST_F(Field, ALateKillFromStopNeverEndsTheBotThatStartLaunches) {
     ProgramFolder folder("late-kill");
-    folder.copyIn(artifactBeside(L"slow-taskkill.exe"), "taskkill.exe");
+    const SystemTaskkill late(artifactBeside(L"slow-taskkill.exe"));
     const auto killsEnded = [&] {
         const std::string runs = folder.read("taskkill-runs.txt");
-        return static_cast<int>(std::count(runs.begin(), runs.end(), '\n'));
+        int ended = 0;
+        for (auto at = runs.find("ended"); at != std::string::npos; at = runs.find("ended", at + 1)) ++ended;
+        return ended;
     };
+    const WineDllOverrides theFile(L"", {L"taskkill.exe"});  // else Wine runs its builtin in the file's place
     Panel panel(folder);
     ASSERT_TRUE(panel.start());
     ASSERT_NE(panel.window(), nullptr);

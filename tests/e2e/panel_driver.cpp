@@ -3,6 +3,7 @@
 #include <tlhelp32.h>
 
 #include <thread>
+#include <utility>
 
 namespace e2e {
 namespace {
@@ -92,6 +93,19 @@ void killAll(const wchar_t* exeName) {
         }
     }
     CloseHandle(snapshot);
+}
+
+WineDllOverrides::WineDllOverrides(const std::wstring& program, std::vector<std::wstring> modules)
+    : key_(program.empty() ? L"Software\\Wine\\DllOverrides"
+                           : L"Software\\Wine\\AppDefaults\\" + program + L"\\DllOverrides"),
+      modules_(std::move(modules)) {
+    constexpr wchar_t kOrder[] = L"native,builtin";
+    for (const auto& module : modules_)
+        RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), module.c_str(), REG_SZ, kOrder, sizeof kOrder);
+}
+
+WineDllOverrides::~WineDllOverrides() {
+    for (const auto& module : modules_) RegDeleteKeyValueW(HKEY_CURRENT_USER, key_.c_str(), module.c_str());
 }
 
 Panel::~Panel() {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/controls.h"
 #include "program_folder.h"
@@ -22,6 +23,21 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
 // How many processes run the program of this file name (e.g. L"bot.exe"), and the first one's id.
 int countProcesses(const wchar_t* exeName, DWORD* firstId = nullptr);
 void killAll(const wchar_t* exeName);
+
+// Wine's load order for `modules` while it lives, for the programs of that name (or, with none, for every program
+// of the prefix) that start meanwhile. "native,builtin" makes Wine look for a DLL as Windows does for one that is
+// not a known DLL, the program's folder first; for a system program, it runs the file in the system folder.
+class WineDllOverrides {
+public:
+    WineDllOverrides(const std::wstring& program, std::vector<std::wstring> modules);
+    ~WineDllOverrides();
+    WineDllOverrides(const WineDllOverrides&) = delete;
+    WineDllOverrides& operator=(const WineDllOverrides&) = delete;
+
+private:
+    std::wstring key_;
+    std::vector<std::wstring> modules_;
+};
 
 struct MessageBoxSeen {
     bool found = false;

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
@@ -65,6 +66,13 @@ void setArtifacts(int argc, char** argv) {
     if (argc < 4) throw std::runtime_error("usage: e2e_tests PANEL.exe BOT-SIM.exe WORK-FOLDER");
     g_artifacts = {windowsPath(argv[1]), windowsPath(argv[2]), windowsPath(argv[3])};
     CreateDirectoryA(g_artifacts.workRoot.c_str(), nullptr);
+}
+
+std::string artifactBeside(const wchar_t* name) {
+    wchar_t path[MAX_PATH * 4] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+    std::wstring own(path, length);
+    return narrow(own.substr(0, own.find_last_of(L'\\') + 1) + name);
 }
 
 ProgramFolder::ProgramFolder(const std::string& name, bool withBot) {

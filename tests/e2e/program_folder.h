@@ -10,6 +10,8 @@ struct Artifacts {
 };
 const Artifacts& artifacts();
 void setArtifacts(int argc, char** argv);
+// A helper built beside the test program (a stand-in the test plants), as a full path.
+std::string artifactBeside(const wchar_t* name);
 
 // Texts are UTF-8 in the tests, so that a folder may have any name; the W functions take them as UTF-16.
 std::string narrow(const std::wstring& text);

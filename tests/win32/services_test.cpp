@@ -202,7 +202,7 @@ TEST_F(ProcessStarterWin32Test, AFolderWithBlanksNeverStartsAnotherProgram) {
     EXPECT_EQ(testing::readWhole(report), "");
 }
 
-TEST_F(ProcessStarterWin32Test, CommandLinesAreSearchedOnThePathAndTheirEndIsSeen) {
+TEST_F(ProcessStarterWin32Test, CommandLinesRunTheSystemFoldersProgramAndTheirEndIsSeen) {
     const StartResult started = processes.startCommandLine("cmd /c exit 3", WindowMode::Hidden);
     ASSERT_TRUE(started.started) << started.errorText;
     ASSERT_NE(started.process, nullptr);

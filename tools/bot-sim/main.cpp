@@ -13,6 +13,7 @@
 
 int main() {
     using namespace botsim;
+    loadSystemLibrariesOnly();
     const fs::path folder = executableFolder();
     std::vector<std::string> warnings;
     const SimOptions options = loadOptions(folder, warnings);

@@ -18,6 +18,12 @@ fs::path executableFolder() {
     }
 }
 
+void loadSystemLibrariesOnly() {
+    // mswsock is delay-loaded for this moment: a DLL that is not a known DLL would else be looked for in the
+    // bot's folder first, and anyone may write there.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 bool replaceFile(const fs::path& from, const fs::path& to) {
     // The panel may hold the target open for a moment while it reads it, and a rename onto a file that is open
     // without delete sharing fails; a short retry rides that out.

@@ -13,6 +13,8 @@ namespace fs = std::filesystem;
 // Implemented once per operating system (platform_win32.cpp, platform_posix.cpp).
 fs::path executableFolder();
 bool replaceFile(const fs::path& from, const fs::path& to);
+// Libraries loaded from now on come from the system only, never from the program's folder (a no-op on Linux).
+void loadSystemLibrariesOnly();
 
 bool writeWhole(const fs::path& file, std::string_view content);
 bool appendText(const fs::path& file, std::string_view content);

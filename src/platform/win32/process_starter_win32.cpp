@@ -3,6 +3,8 @@
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32.h"
 
+#include <utility>
+
 namespace tavrio::win32 {
 namespace {
 
@@ -73,7 +75,23 @@ StartResult ProcessStarterWin32::startProgram(const std::string& applicationPath
 }
 
 StartResult ProcessStarterWin32::startCommandLine(const std::string& commandLine, WindowMode mode) {
-    return start(nullptr, widen(commandLine), mode);
+    // The command's program is the system's: searched for, a "taskkill.exe" in the panel's folder or current
+    // folder would run first. The command line itself goes unchanged.
+    std::wstring line = widen(commandLine);
+    const std::size_t first = line.find_first_not_of(L" \t");
+    const std::wstring word =
+        first == std::wstring::npos ? std::wstring() : line.substr(first, line.find_first_of(L" \t", first) - first);
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (word.empty() || length == 0 || length >= MAX_PATH) {
+        StartResult failed;
+        failed.errorCode = ERROR_FILE_NOT_FOUND;
+        failed.errorText = systemMessage(failed.errorCode);
+        return failed;
+    }
+    std::wstring program = std::wstring(system, length) + L"\\" + word;
+    if (word.find(L'.') == std::wstring::npos) program += L".exe";
+    return start(program.c_str(), std::move(line), mode);
 }
 
 }  // namespace tavrio::win32

@@ -21,6 +21,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     using namespace tavrio;
     using namespace tavrio::win32;
 
+    // Before anything loads a DLL: every DLL that is not a known DLL (the delay-loaded ones, and what system DLLs
+    // load later) comes from the system folder, never from the program's folder, where anyone may put one.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+
     // A second copy ends before it makes any window or icon, and says nothing.
     SingleInstance single;
     if (!single.isFirst()) return 0;
