@@ -171,11 +171,16 @@ FunctionEnd
 Section
   SetOutPath "$INSTDIR"
   !insertmacro END_PANEL_OR_ABORT ""
+  ; A file that cannot be written is skipped in silent mode: that must not end as a success.
+  ClearErrors
   File "${FILES}\TavrioPanel.exe"
   File "${FILES}\README.txt"
   File "${FILES}\.env.example"
   File "${FILES}\conf.ini.example"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+  ${If} ${Errors}
+    Abort "Cannot write into $INSTDIR"
+  ${EndIf}
 
   CreateShortcut "$SMPROGRAMS\${SHORTCUT}" "$INSTDIR\TavrioPanel.exe"
   ${If} $StartWithWindows = ${BST_CHECKED}

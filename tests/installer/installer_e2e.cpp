@@ -100,6 +100,16 @@ std::string readFile(const std::string& path) {
     return bytes.str();
 }
 
+// Size and FNV-1a of a file's bytes: enough to tell any change, and short in a failure message.
+std::string digest(const std::string& bytes) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
+    char text[48];
+    std::snprintf(text, sizeof text, "%zu bytes, %016llx", bytes.size(), static_cast<unsigned long long>(hash));
+    return text;
+}
+std::string fileDigest(const std::string& path) { return digest(readFile(path)); }
+
 // Every file under `root`, by its relative path, with its bytes: the oracle for "nothing else changed".
 using Snapshot = std::map<std::string, std::string>;
 void snapshotInto(const std::string& root, const std::string& relative, Snapshot& out) {
@@ -115,7 +125,7 @@ void snapshotInto(const std::string& root, const std::string& relative, Snapshot
             out[child + "\\"] = "";
             snapshotInto(root, child, out);
         } else {
-            out[child] = readFile(root + "\\" + child);
+            out[child] = fileDigest(root + "\\" + child);
         }
     } while (FindNextFileW(find, &entry));
     FindClose(find);
@@ -135,8 +145,7 @@ std::optional<std::string> uninstallValue(const wchar_t* name) {
 }
 std::optional<DWORD> uninstallNumber(const wchar_t* name) {
     DWORD value = 0, size = sizeof value;
-    if (RegGetValueW(HKEY_CURRENT_USER, kUninstallKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
-        ERROR_SUCCESS)
+    if (RegGetValueW(HKEY_CURRENT_USER, kUninstallKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
         return std::nullopt;
     return value;
 }
@@ -163,9 +172,7 @@ std::string controlText(HWND control) {
     return narrow(text);
 }
 
-bool noPanelOrBotRuns() {
-    return countProcesses(L"TavrioPanel.exe") == 0 && countProcesses(L"bot.exe") == 0;
-}
+bool noPanelOrBotRuns() { return countProcesses(L"TavrioPanel.exe") == 0 && countProcesses(L"bot.exe") == 0; }
 
 // The panel's exe with bytes after its end: still the same program, but not the build's bytes.
 void putOlderPanel(const ProgramFolder& folder) {
@@ -177,13 +184,13 @@ TEST(Installer, SilentInstallBesideABotAddsItsFilesShortcutsAndKeyAndTouchesNoth
     ASSERT_EQ(installSilently(bot.folder), 0u);
 
     Snapshot after = snapshot(bot.folder);
-    EXPECT_EQ(after["TavrioPanel.exe"], readFile(artifacts().panelExe));
+    EXPECT_EQ(after["TavrioPanel.exe"], fileDigest(artifacts().panelExe));
     for (const char* text : {"README.txt", ".env.example", "conf.ini.example"})
-        EXPECT_EQ(after[text], readFile(g_installer.releaseText + "\\" + text)) << text;
+        EXPECT_EQ(after[text], fileDigest(g_installer.releaseText + "\\" + text)) << text;
     std::uint64_t kilobytes = 0;
     for (const std::string& name : kInstalled) {
         EXPECT_EQ(after.count(name), 1u) << name << " is not installed";
-        if (name != "TavrioPanel-uninstall.exe") kilobytes += (after[name].size() + 1023) / 1024;
+        if (name != "TavrioPanel-uninstall.exe") kilobytes += (readFile(bot.folder.at(name)).size() + 1023) / 1024;
         after.erase(name);
     }
     EXPECT_EQ(after, bot.before) << "the bot's and the user's files changed";
@@ -209,8 +216,8 @@ TEST(Installer, ThePanelStartedByItsStartupShortcutStartsTheBotAndShowsTheQrCode
     bot.folder.remove("session.db");  // not linked yet: the bot asks for a QR code
     ASSERT_EQ(installSilently(bot.folder), 0u);
 
-    ASSERT_GT(reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", widen(startupShortcut()).c_str(), nullptr,
-                                                      nullptr, SW_SHOWNORMAL)),
+    ASSERT_GT(reinterpret_cast<INT_PTR>(
+                  ShellExecuteW(nullptr, L"open", widen(startupShortcut()).c_str(), nullptr, nullptr, SW_SHOWNORMAL)),
               32);
     EXPECT_TRUE(waitFor([] { return panelWindow() != nullptr; }));
     EXPECT_TRUE(waitFor([] { return countProcesses(L"bot.exe") == 1; })) << "auto-start did not start the bot";
@@ -238,7 +245,7 @@ TEST(Installer, AnUpgradeEndsTheRunningPanelAndItsBotAndPutsTheNewExeInPlace) {
     EXPECT_EQ(installSilently(bot.folder), 0u);
     EXPECT_TRUE(older.waitForExit(std::chrono::seconds(1))) << "the installer returned before the panel ended";
     EXPECT_TRUE(waitFor([] { return countProcesses(L"bot.exe") == 0; })) << "the panel's bot still runs";
-    EXPECT_EQ(bot.folder.read("TavrioPanel.exe"), readFile(artifacts().panelExe));
+    EXPECT_EQ(fileDigest(bot.folder.at("TavrioPanel.exe")), fileDigest(artifacts().panelExe));
 }
 
 TEST(Installer, SilentUninstallEndsThePanelAndRemovesExactlyWhatWasInstalled) {
