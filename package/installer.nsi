@@ -53,10 +53,13 @@ VIAddVersionKey LegalCopyright "${PUBLISHER}"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+!define MUI_INSTFILESPAGE_FINISHHEADER_SUBTEXT "Tavrio Panel is in the Start menu."
 
 Var StartWithWindows
 Var StartWithWindowsBox
 
+!define MUI_PAGE_HEADER_TEXT "The folder of your bot"
+!define MUI_PAGE_HEADER_SUBTEXT "Tavrio Panel goes beside bot.exe."
 !define MUI_DIRECTORYPAGE_TEXT_TOP "Tavrio Panel starts and stops the bot.exe in its own folder, so it goes into \
     the folder that holds your bot.exe. Choose that folder.$\r$\n$\r$\nYour bot and its settings (.env, conf.ini) \
     stay as they are."
@@ -65,6 +68,8 @@ Var StartWithWindowsBox
 !insertmacro MUI_PAGE_DIRECTORY
 Page custom StartupPage StartupPageLeave
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "This removes the panel's own files from this folder, its shortcuts and its entry \
+    in Apps. Your bot, its files, .env, conf.ini and the folder stay."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
@@ -77,9 +82,9 @@ FunctionEnd
 ; A warning, not a refusal: the bot may be copied in after the panel.
 Function BotFolderLeave
   ${IfNot} ${FileExists} "$INSTDIR\bot.exe"
-    MessageBox MB_OKCANCEL|MB_ICONEXCLAMATION "There is no bot.exe in$\r$\n$INSTDIR$\r$\nyet.$\r$\n$\r$\n\
-        The panel starts only the bot.exe beside it: put your bot.exe there before you start the panel.$\r$\n$\r$\n\
-        Install into this folder anyway?" /SD IDOK IDOK +2
+    MessageBox MB_YESNO|MB_ICONEXCLAMATION "There is no bot.exe in this folder yet:$\r$\n$INSTDIR$\r$\n$\r$\n\
+        The panel starts only the bot.exe beside it: put your bot.exe there before you start the panel.$\r$\n\
+        $\r$\nInstall into this folder anyway?" /SD IDYES IDYES +2
     Abort
   ${EndIf}
 FunctionEnd
@@ -89,13 +94,13 @@ Function StartupPage
       whenever you log in."
   nsDialogs::Create 1018
   Pop $0
-  ${NSD_CreateLabel} 0 0 100% 36u "With the box ticked the panel starts hidden when you log in to Windows, beside \
-      the clock; with Autostrat=1 in conf.ini it starts the bot too."
+  ${NSD_CreateLabel} 0 0 100% 36u "With the box ticked, the panel starts each time you log in to Windows and \
+      waits in the notification area, beside the clock. With Autostrat=1 in conf.ini it starts the bot as well."
   Pop $0
   ${NSD_CreateCheckbox} 0 44u 100% 12u "Start Tavrio Panel when I log in to Windows"
   Pop $StartWithWindowsBox
   ${NSD_SetState} $StartWithWindowsBox $StartWithWindows
-  ${NSD_CreateLabel} 0 68u 100% 24u "A Start-menu shortcut is always made. Tavrio Panel can be removed in \
+  ${NSD_CreateLabel} 0 68u 100% 24u "A Start-menu shortcut is always made. To remove Tavrio Panel later: \
       Settings, Apps."
   Pop $0
   nsDialogs::Show

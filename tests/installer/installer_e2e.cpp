@@ -181,7 +181,11 @@ void putOlderPanel(const ProgramFolder& folder) {
 
 TEST(Installer, SilentInstallBesideABotAddsItsFilesShortcutsAndKeyAndTouchesNothingElse) {
     BotFolder bot("silent install, a shop's bot");
+    ProgramFolder elsewhere("a panel elsewhere");
+    Panel panelElsewhere(elsewhere);
+    ASSERT_TRUE(panelElsewhere.start() && panelElsewhere.window());
     ASSERT_EQ(installSilently(bot.folder), 0u);
+    EXPECT_TRUE(panelElsewhere.running()) << "the installer ended a panel it does not replace";
 
     Snapshot after = snapshot(bot.folder);
     EXPECT_EQ(after["TavrioPanel.exe"], fileDigest(artifacts().panelExe));
@@ -248,9 +252,23 @@ TEST(Installer, AnUpgradeEndsTheRunningPanelAndItsBotAndPutsTheNewExeInPlace) {
     EXPECT_EQ(fileDigest(bot.folder.at("TavrioPanel.exe")), fileDigest(artifacts().panelExe));
 }
 
+TEST(Installer, AFileItCannotWriteFailsTheInstall) {
+    BotFolder bot("cannot write");
+    CreateDirectoryW(widen(bot.folder.at("README.txt")).c_str(), nullptr);
+    EXPECT_NE(installSilently(bot.folder), 0u);
+}
+
 TEST(Installer, SilentUninstallEndsThePanelAndRemovesExactlyWhatWasInstalled) {
     BotFolder bot("uninstall");
+    // An older install elsewhere: its uninstaller leaves the shortcuts and the key, which now name the newer one.
+    BotFolder older("uninstall, an older install");
+    ASSERT_EQ(installSilently(older.folder), 0u);
     ASSERT_EQ(installSilently(bot.folder), 0u);
+    runAndWaitForAll("\"" + older.folder.at("TavrioPanel-uninstall.exe") + "\" /S");
+    EXPECT_EQ(snapshot(older.folder), older.before);
+    EXPECT_EQ(shortcutTarget(startupShortcut()), bot.folder.at("TavrioPanel.exe"));
+    EXPECT_EQ(uninstallValue(L"InstallLocation"), bot.folder.path());
+
     Panel panel(bot.folder);
     ASSERT_TRUE(panel.start());
     ASSERT_TRUE(waitFor([&] { return panel.text(Control::lblStatus) == "BOT READY"; }, std::chrono::seconds(30)));
@@ -291,5 +309,9 @@ int main(int argc, char** argv) {
     const int result = RUN_ALL_TESTS();
     e2e::killAll(L"TavrioPanel.exe");
     e2e::killAll(L"bot.exe");
+    // The prefix is kept between runs: no shortcut or key of a test folder stays registered in it.
+    DeleteFileW(e2e::widen(e2e::startupShortcut()).c_str());
+    DeleteFileW(e2e::widen(e2e::startMenuShortcut()).c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, e2e::kUninstallKey);
     return result;
 }

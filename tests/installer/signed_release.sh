@@ -19,12 +19,16 @@ unset TAVRIO_SIGN_TIMESTAMP_URL  # no network here
 # What scripts/package.sh does after the build, into a folder of its own.
 (cd "$build" && cpack --config CPackConfig.cmake -B "$work/out" >/dev/null)
 zip=$(ls "$work"/out/TavrioPanel-*-win64.zip)
-setup=$(cmake -DZIP="$zip" -P "$root/package/make_installer.cmake" 2>&1 | tail -1)
+cmake -DZIP="$zip" -P "$root/package/make_installer.cmake"
+setup=${zip%-win64.zip}-setup.exe
 mkdir "$work/unpacked"
 (cd "$work/unpacked" && cmake -E tar xf "$zip")
 
-verify() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >"$work/verify.log" 2>&1 ||
-             { cat "$work/verify.log" >&2; fail "$(basename "$1") is not signed by the test certificate"; }; }
+verify() {
+  osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >"$work/verify.log" 2>&1 ||
+    { cat "$work/verify.log" >&2; fail "$(basename "$1") is not signed by the test certificate"; }
+  grep -q '^Message digest algorithm *: SHA256' "$work/verify.log" || fail "$(basename "$1") is not signed with SHA-256"
+}
 verify "$work/unpacked/TavrioPanel.exe"
 verify "$work/unpacked/tavrio-bot-sim.exe"
 verify "$setup"
