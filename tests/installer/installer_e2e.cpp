@@ -110,7 +110,8 @@ std::string digest(const std::string& bytes) {
 }
 std::string fileDigest(const std::string& path) { return digest(readFile(path)); }
 
-// Every file under `root`, by its relative path, with its bytes: the oracle for "nothing else changed".
+// Every file under `root`, by its relative path, with the digest of its bytes: the oracle for "nothing else
+// changed".
 using Snapshot = std::map<std::string, std::string>;
 void snapshotInto(const std::string& root, const std::string& relative, Snapshot& out) {
     WIN32_FIND_DATAW entry;
