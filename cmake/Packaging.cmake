@@ -25,9 +25,19 @@ execute_process(COMMAND git log -1 --format=%ct WORKING_DIRECTORY ${CMAKE_SOURCE
 if(NOT TAVRIO_COMMIT_TIME MATCHES "^[0-9]+$")
   set(TAVRIO_COMMIT_TIME 0)
 endif()
-# Last of the install steps: the sums of what is staged, then one fixed time on every file.
+# Last of the install steps: the programs signed when the owner's certificate is named (package/sign.sh), the
+# sums of what is staged, then one fixed time on every file. Unsigned, the bytes are the build's.
+set(TAVRIO_SIGN_TOOL ${CMAKE_SOURCE_DIR}/package/sign.sh)
 set(TAVRIO_STAMP_AND_SUM [[
   set(staged "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
+  if(NOT "$ENV{TAVRIO_SIGN_PFX}" STREQUAL "")
+    foreach(program TavrioPanel.exe tavrio-bot-sim.exe)
+      execute_process(COMMAND "@TAVRIO_SIGN_TOOL@" "${staged}/${program}" RESULT_VARIABLE signed)
+      if(NOT signed EQUAL 0)
+        message(FATAL_ERROR "cannot sign ${program}")
+      endif()
+    endforeach()
+  endif()
   file(GLOB names RELATIVE "${staged}" "${staged}/*")
   list(REMOVE_ITEM names SHA256SUMS)
   list(SORT names)

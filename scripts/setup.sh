@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libzxing-dev libqrencode-dev
   clang libclang-rt-14-dev
+  nsis osslsigncode openssl  # the installer, Authenticode signing, and the signing test's throwaway certificate
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -15,13 +15,6 @@ namespace {
 
 Artifacts g_artifacts;
 
-std::string windowsPath(std::string path) {
-    if (!path.empty() && path[0] == '/') path = "Z:" + path;  // Wine maps the Linux root to Z:
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
 void removeTree(const std::wstring& path) {
     WIN32_FIND_DATAW entry;
     HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
@@ -58,6 +51,13 @@ std::wstring widen(const std::string& text) {
     std::wstring out(static_cast<std::size_t>(n), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
     return out;
+}
+
+std::string windowsPath(std::string path) {
+    if (!path.empty() && path[0] == '/') path = "Z:" + path;  // Wine maps the Linux root to Z:
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
 }
 
 const Artifacts& artifacts() { return g_artifacts; }

@@ -16,6 +16,8 @@ std::string artifactBeside(const wchar_t* name);
 // Texts are UTF-8 in the tests, so that a folder may have any name; the W functions take them as UTF-16.
 std::string narrow(const std::wstring& text);
 std::wstring widen(const std::string& text);
+// A path as given on the command line (a Linux one under Wine, too) as Windows names it.
+std::string windowsPath(std::string path);
 
 class ProgramFolder {
 public:
