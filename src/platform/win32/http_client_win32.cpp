@@ -1,5 +1,7 @@
 #include "platform/win32/http_client_win32.h"
 
+#include "platform/win32/win32.h"
+
 #include <winhttp.h>
 
 #include <algorithm>
