@@ -19,7 +19,7 @@ struct LastLine {
 // `chunkBytes` is how much is read at a time from the end; a last line longer than `maxLineBytes` is
 // returned as its final `maxLineBytes` bytes.
 LastLine readLastLine(FileSystem& files, const std::string& path, std::uint64_t chunkBytes = 4096,
-                      std::uint64_t maxLineBytes = 1 << 20);
+                      std::uint64_t maxLineBytes = kMaxCounterLineBytes);
 
 // The same rule over a whole text in memory.
 LastLine lastLineOf(const std::string& content);

@@ -5,7 +5,7 @@
 namespace tavrio {
 
 std::optional<std::string> localBotUrl(const std::string& portText, const std::string& page) {
-    const std::string port = trimSpaces(portText);
+    const std::string port(trimmed(portText));
     if (port.empty() || port.size() > 5) return std::nullopt;
     long value = 0;
     for (char c : port) {

@@ -65,8 +65,7 @@ void Form1::LoadEnvFile(const std::string& envPath) {
         return;
     }
     // Only four short lines count; a huge file is not read beyond its head.
-    constexpr std::uint64_t kHeadBytes = 64 * 1024;
-    const std::optional<std::string> head = s_.files.readBytes(envPath, 0, kHeadBytes);
+    const std::optional<std::string> head = s_.files.readBytes(envPath, 0, kEnvHeadBytes);
     if (!head) return;  // locked or unreadable: the fields keep their values
     EnvSettings settings{serverPort_, apiKey_, companyName_};
     applyEnvText(decodeFileText(*head, s_.codec), settings, s_.codec);

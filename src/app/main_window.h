@@ -81,9 +81,6 @@ public:
     std::uint32_t timerInterval() const { return timerInterval_; }
     std::int32_t botTaskId() const { return botTaskId_; }
     std::int32_t tickCount() const { return tickCount_; }
-    const std::string& companyName() const { return companyName_; }
-    const std::string& serverPort() const { return serverPort_; }
-    const std::string& apiKey() const { return apiKey_; }
     clsSysTray* sysTray() { return SysTray.get(); }
 
     // ---- The window's operations, public so the program entry and tests can reach them

@@ -1,6 +1,5 @@
 // The once-a-second poller: turns the bot's marker files and its answers into the window's state.
 #include "app/counter_file.h"
-#include "app/local_url.h"
 #include "app/main_window.h"
 #include "text/utf8.h"
 
@@ -34,10 +33,6 @@ void stopSayingReady(clsSysTray* tray, WindowHost& window) {
 }
 
 }  // namespace
-
-std::optional<std::string> Form1::botUrl(const std::string& page) const {
-    return localBotUrl(control(ControlId::txtPort).text, page);
-}
 
 void Form1::timerTick() {
     // The timer keeps falling due while a tick waits for the bot, a message box or its event pass; those

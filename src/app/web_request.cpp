@@ -1,16 +1,14 @@
-// The HTTP and whole-file helpers through which the poller reads what the bot offers.
-#include "app/answer_text.h"
+// The one path to the bot (its address from the port box, every request), the HTTP helper through which the
+// poller reads what the bot offers, and the whole-file helper.
 #include "app/file_text.h"
 #include "app/local_url.h"
 #include "app/main_window.h"
 #include "text/utf8.h"
 
 namespace tavrio {
-namespace {
-
-constexpr std::uint64_t kMaxFileBytes = 1 << 20;
-
-}  // namespace
+std::optional<std::string> Form1::botUrl(const std::string& page) const {
+    return localBotUrl(control(ControlId::txtPort).text, page);
+}
 
 HttpResult Form1::sendToBot(const std::optional<std::string>& url, HttpRequest request) {
     if (!url) return invalidUrlFailure();
@@ -23,9 +21,8 @@ std::string Form1::WebRequest(const std::optional<std::string>& URL, const std::
     request.method = "GET";
     request.headers = {{"User-Agent", "Mozilla/5.0 (Windows NT 10.0; Win64; x64)"}};
     request.timeouts = {20000, 20000, 20000, 20000};
-    request.maxBodyBytes = kMaxAnswerBytes;
     HttpResult result = sendToBot(URL, std::move(request));
-    if (result.ok) return cutUtf8(std::move(result.body), kMaxAnswerBytes);  // the status is not looked at
+    if (result.ok) return std::move(result.body);  // the status is not looked at
     if (NOERROR == "N") s_.messages.show(failureMessage(result), MessageIcon::None);
     return "";
 }
@@ -33,7 +30,7 @@ std::string Form1::WebRequest(const std::optional<std::string>& URL, const std::
 std::optional<std::string> Form1::ReadFileToText(const std::string& FilePath) {
     const std::optional<std::uint64_t> size = s_.files.fileSize(FilePath);
     if (!size || *size == 0) return std::nullopt;  // missing, locked, or nothing to read
-    const std::optional<std::string> bytes = s_.files.readBytes(FilePath, 0, std::min(*size, kMaxFileBytes));
+    const std::optional<std::string> bytes = s_.files.readBytes(FilePath, 0, std::min<std::uint64_t>(*size, kMaxQrFileBytes));
     if (!bytes || bytes->empty()) return std::nullopt;
     return decodeFileText(*bytes, s_.codec);
 }

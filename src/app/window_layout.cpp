@@ -4,11 +4,10 @@
 namespace tavrio {
 namespace {
 
-ControlState make(ControlKind kind, const char* name, const char* text, std::int32_t left, std::int32_t top,
+ControlState make(ControlKind kind, const char* text, std::int32_t left, std::int32_t top,
                   std::int32_t width, std::int32_t height, bool visible = true) {
     ControlState c;
     c.kind = kind;
-    c.name = name;
     c.text = text;
     c.left = left;
     c.top = top;
@@ -24,31 +23,31 @@ ControlSet designLayout() {
     using K = ControlKind;
     ControlSet set;
     auto at = [&set](ControlId id) -> ControlState& { return set[static_cast<std::size_t>(id)]; };
-    at(ControlId::cmdStart) = make(K::Button, "cmdStart", "START", 60, 60, 1035, 345);
-    at(ControlId::txtPhone) = make(K::TextBox, "txtPhone", "", 60, 1800, 1575, 435);
-    at(ControlId::txtMessage) = make(K::TextBox, "txtMessage", "", 60, 2250, 3945, 885);
-    at(ControlId::lblStatus) = make(K::Label, "lblStatus", ".", 90, 4290, 3855, 285);
-    at(ControlId::Command1) = make(K::Button, "Command1", "STOP", 1110, 60, 1035, 345);
-    at(ControlId::Label1) = make(K::Label, "Label1", "0", 90, 450, 645, 285);
-    at(ControlId::QR1) = make(K::QrCode, "QR1", "", 4620, 420, 4095, 4095);
-    at(ControlId::Label2) = make(K::Label, "Label2", ".", 90, 4620, 3855, 285);
-    at(ControlId::Label3) = make(K::Label, "Label3", "Label3", 2550, 3180, 1455, 255);
-    at(ControlId::Label4) = make(K::Label, "Label4", ".", 90, 4950, 3855, 315);
-    at(ControlId::Command2) = make(K::Button, "Command2", "Send Massage", 90, 3180, 1455, 375);
-    at(ControlId::Command3) = make(K::Button, "Command3", "Remove Session", 90, 5430, 1545, 315, false);
-    at(ControlId::LbNoMass) = make(K::Label, "LbNoMass", "", 2190, 5340, 1755, 315);
-    at(ControlId::txtPort) = make(K::TextBox, "txtPort", "3033", 1890, 1890, 1035, 315);
-    at(ControlId::Label5) = make(K::Label, "Label5", ".", 60, 3960, 3885, 255);
-    at(ControlId::LBCOMP) = make(K::Label, "LBCOMP", "....", 30, 6360, 4095, 345);
-    at(ControlId::lbkey) = make(K::Label, "lbkey", "Label6", 60, 5970, 2475, 315);
-    at(ControlId::Label6) = make(K::Label, "Label6", "Version : ", 3030, 60, 1095, 255);
-    at(ControlId::Image1_0) = make(K::Picture, "Image1(0)", "", 2280, 1080, 480, 480);
-    at(ControlId::Image1_1) = make(K::Picture, "Image1(1)", "", 3000, 840, 480, 480);
-    at(ControlId::Image1_2) = make(K::Picture, "Image1(2)", "", 1680, 840, 480, 480);
-    at(ControlId::mnustart) = make(K::MenuItem, "mnustart", "&Start", 0, 0, 0, 0);
-    at(ControlId::mnuOpen) = make(K::MenuItem, "mnuOpen", "&Open", 0, 0, 0, 0);
-    at(ControlId::mnuStop) = make(K::MenuItem, "mnuStop", "Sto&p", 0, 0, 0, 0);
-    at(ControlId::exitapp) = make(K::MenuItem, "exitapp", "Exit", 0, 0, 0, 0);
+    at(ControlId::cmdStart) = make(K::Button, "START", 60, 60, 1035, 345);
+    at(ControlId::txtPhone) = make(K::TextBox, "", 60, 1800, 1575, 435);
+    at(ControlId::txtMessage) = make(K::TextBox, "", 60, 2250, 3945, 885);
+    at(ControlId::lblStatus) = make(K::Label, ".", 90, 4290, 3855, 285);
+    at(ControlId::Command1) = make(K::Button, "STOP", 1110, 60, 1035, 345);
+    at(ControlId::Label1) = make(K::Label, "0", 90, 450, 645, 285);
+    at(ControlId::QR1) = make(K::QrCode, "", 4620, 420, 4095, 4095);
+    at(ControlId::Label2) = make(K::Label, ".", 90, 4620, 3855, 285);
+    at(ControlId::Label3) = make(K::Label, "Label3", 2550, 3180, 1455, 255);
+    at(ControlId::Label4) = make(K::Label, ".", 90, 4950, 3855, 315);
+    at(ControlId::Command2) = make(K::Button, "Send Massage", 90, 3180, 1455, 375);
+    at(ControlId::Command3) = make(K::Button, "Remove Session", 90, 5430, 1545, 315, false);
+    at(ControlId::LbNoMass) = make(K::Label, "", 2190, 5340, 1755, 315);
+    at(ControlId::txtPort) = make(K::TextBox, "3033", 1890, 1890, 1035, 315);
+    at(ControlId::Label5) = make(K::Label, ".", 60, 3960, 3885, 255);
+    at(ControlId::LBCOMP) = make(K::Label, "....", 30, 6360, 4095, 345);
+    at(ControlId::lbkey) = make(K::Label, "Label6", 60, 5970, 2475, 315);
+    at(ControlId::Label6) = make(K::Label, "Version : ", 3030, 60, 1095, 255);
+    at(ControlId::Image1_0) = make(K::Picture, "", 2280, 1080, 480, 480);
+    at(ControlId::Image1_1) = make(K::Picture, "", 3000, 840, 480, 480);
+    at(ControlId::Image1_2) = make(K::Picture, "", 1680, 840, 480, 480);
+    at(ControlId::mnustart) = make(K::MenuItem, "&Start", 0, 0, 0, 0);
+    at(ControlId::mnuOpen) = make(K::MenuItem, "&Open", 0, 0, 0, 0);
+    at(ControlId::mnuStop) = make(K::MenuItem, "Sto&p", 0, 0, 0, 0);
+    at(ControlId::exitapp) = make(K::MenuItem, "Exit", 0, 0, 0, 0);
 
     at(ControlId::lblStatus).bold = true;
     at(ControlId::Label4).bold = true;

@@ -54,7 +54,6 @@ constexpr std::int32_t kBlue = rgb(0, 0, 255);
 
 struct ControlState {
     ControlKind kind = ControlKind::Label;
-    std::string name;  // the form name, e.g. "cmdStart"
     std::string text;  // caption, text, or the QR control's DataString
     bool visible = true;
     bool enabled = true;

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/read_caps.h"
 #include "platform/tray_record_layout.h"
 
 namespace tavrio {
@@ -107,16 +108,13 @@ struct HttpTimeouts {
     std::int32_t resolveMs = 0, connectMs = 0, sendMs = 0, receiveMs = 0;
 };
 
-// Answers are cut here: a runaway answer must not freeze the labels or eat memory.
-inline constexpr std::size_t kMaxAnswerBytes = 1 << 20;
-
 struct HttpRequest {
     std::string method;                                        // "GET" or "POST"
     std::string url;                                           // already checked by the core to point at the loopback
     std::vector<std::pair<std::string, std::string>> headers;  // in the order they are set
     std::string body;                                          // UTF-8 on the wire
     HttpTimeouts timeouts;
-    std::size_t maxBodyBytes = kMaxAnswerBytes;  // longer answers are cut here
+    std::size_t maxBodyBytes = kMaxAnswerBytes;  // the client reads no more, and cuts the decoded text here
 };
 
 struct HttpResult {

@@ -30,14 +30,14 @@ void applyEnvText(const std::string& fileText, EnvSettings& settings, TextCodec&
         if (fileText[i] == '\r' && i + 1 < fileText.size() && fileText[i + 1] == '\n') continue;
         text += fileText[i];
     }
-    text = trimSpaces(text.substr(0, text.find('\r')));
+    text = std::string(trimmed(std::string_view(text).substr(0, text.find('\r'))));
     if (text.empty()) return;
 
     std::size_t start = 0;
     for (const LineRule& rule : kLineRules) {
         if (start > text.size()) break;  // fewer than four lines: read the ones there are
         const std::size_t end = std::min(text.find('\n', start), text.size());
-        const std::string piece = trimSpaces(std::string_view(text).substr(start, end - start));
+        const std::string piece(trimmed(std::string_view(text).substr(start, end - start)));
         start = end + 1;
         const std::string upper = codec.toUpper(piece);
 

@@ -16,8 +16,7 @@ std::string ReadIniValue(FileSystem& files, ProfileReader& profile, const std::s
 
     // The profile function takes the mark for text of the first line, which hides the first section; such a
     // file is read here by the same rules. A settings file is small: its head is enough.
-    constexpr std::uint64_t kHeadBytes = 1 << 20;
-    const std::optional<std::string> text = files.readBytes(file, 0, kHeadBytes);
+    const std::optional<std::string> text = files.readBytes(file, 0, kIniHeadBytes);
     if (!text) return defaultValue;
     const std::string value = profileTextValue(validUtf8(std::string_view(*text).substr(kUtf8Bom.size())), section, key)
                                   .value_or(defaultValue);

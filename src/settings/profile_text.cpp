@@ -2,15 +2,12 @@
 
 #include <cctype>
 
+#include "text/utf8.h"
+
 namespace tavrio {
 namespace {
 
-std::string_view trimmed(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    return text;
-}
+std::string_view blanksTrimmed(std::string_view text) { return trimmed(text, " \t"); }
 
 bool sameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -26,13 +23,13 @@ std::optional<std::string> profileTextValue(std::string_view text, std::string_v
     enum class Where { Before, Inside, After } where = Where::Before;
     while (!text.empty() && where != Where::After) {
         const std::size_t end = text.find_first_of("\r\n");
-        const std::string_view line = trimmed(text.substr(0, end));
+        const std::string_view line = blanksTrimmed(text.substr(0, end));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
 
         if (!line.empty() && line.front() == '[') {
             const std::size_t close = line.find(']');
             if (close == std::string_view::npos) continue;
-            const bool wanted = sameName(trimmed(line.substr(1, close - 1)), section);
+            const bool wanted = sameName(blanksTrimmed(line.substr(1, close - 1)), section);
             // Only the first section of that name is looked in.
             if (where == Where::Inside)
                 where = Where::After;
@@ -42,8 +39,8 @@ std::optional<std::string> profileTextValue(std::string_view text, std::string_v
         }
         const std::size_t equals = line.find('=');
         if (where != Where::Inside || equals == std::string_view::npos) continue;
-        if (!sameName(trimmed(line.substr(0, equals)), key)) continue;
-        std::string_view value = trimmed(line.substr(equals + 1));
+        if (!sameName(blanksTrimmed(line.substr(0, equals)), key)) continue;
+        std::string_view value = blanksTrimmed(line.substr(equals + 1));
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
             value = value.substr(1, value.size() - 2);
         return std::string(value);

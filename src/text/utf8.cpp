@@ -74,11 +74,10 @@ std::string removeAll(std::string text, std::string_view what) {
     return out;
 }
 
-std::string trimSpaces(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
+std::string_view trimmed(std::string_view text, std::string_view blanks) {
+    const std::size_t first = text.find_first_not_of(blanks);
     if (first == std::string_view::npos) return {};
-    const std::size_t last = text.find_last_not_of(' ');
-    return std::string(text.substr(first, last - first + 1));
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
 bool contains(std::string_view text, std::string_view what) { return text.find(what) != std::string_view::npos; }

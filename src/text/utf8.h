@@ -20,8 +20,8 @@ std::vector<std::string> splitCodePoints(std::string_view utf8);
 // Every occurrence of `what` removed (case counts).
 std::string removeAll(std::string text, std::string_view what);
 
-// Leading and trailing space characters removed (the space only).
-std::string trimSpaces(std::string_view text);
+// The text without the leading and trailing characters of `blanks` (by default the space only).
+std::string_view trimmed(std::string_view text, std::string_view blanks = " ");
 
 bool contains(std::string_view text, std::string_view what);
 

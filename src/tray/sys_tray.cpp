@@ -58,7 +58,6 @@ void clsSysTray::UpdateIcon() {
 }
 
 void clsSysTray::TooltipText(const std::string& pstrTooltip) {
-    tooltip_ = pstrTooltip;
     record_.szTip = pstrTooltip;
     record_.uFlags = nif::Tip;
     send(TrayMessage::Modify);

@@ -39,7 +39,7 @@ public:
     bool SetIcon(WindowHost& pfrm, std::uint8_t I);
     void ShowBalloonTip(const std::string& pstrMessage, std::int32_t penIcon = 0, const std::string& pstrTitle = "",
                         std::int32_t plngTimeout = 30000);
-    const std::string& TooltipText() const { return tooltip_; }
+    const std::string& TooltipText() const { return record_.szTip; }
     void TooltipText(const std::string& pstrTooltip);
 
     // Adds the icon again with its picture and tooltip: the shell's notification area was re-created, or it
@@ -58,8 +58,7 @@ private:
     IconFactory& icons_;
     TextCodec& codec_;
     TrayEvents& events_;
-    TrayRecord record_;
-    std::string tooltip_;
+    TrayRecord record_;  // its szTip is the whole tooltip text; the shell's copy is cut to the field
     std::uint32_t drawnIcon_ = 0;  // built by DrawIcon and owned here
 };
 

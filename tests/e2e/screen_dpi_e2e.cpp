@@ -126,7 +126,7 @@ TEST_F(ScreenDpi, LayoutLabelsQrCodeAndTrayMenuFollowTheDpi) {
         EXPECT_TRUE(nearestPixel(at.left, design.left, dpi) && nearestPixel(at.top, design.top, dpi) &&
                     nearestPixel(at.right, design.left + design.width, dpi) &&
                     nearestPixel(at.bottom, design.top + design.height, dpi))
-            << design.name << " at " << at.left << "," << at.top << "-" << at.right << "," << at.bottom;
+            << "control " << i << " at " << at.left << "," << at.top << "-" << at.right << "," << at.bottom;
     }
 
     // The QR code, read back off the screen: whole pixels per module, each module of one colour.
@@ -169,7 +169,7 @@ TEST_F(ScreenDpi, LayoutLabelsQrCodeAndTrayMenuFollowTheDpi) {
             onScreen.bottom > workArea.bottom || onScreen.right > workArea.right)
             continue;
         EXPECT_TRUE(oneWholeLine(capture(panel.control(c))))
-            << layout[static_cast<std::size_t>(i)].name << " \"" << panel.text(c) << "\" is cut at " << dpi;
+            << "control " << i << " \"" << panel.text(c) << "\" is cut at " << dpi;
     }
 
     // The shell's right press on the icon opens the menu at this DPI too.

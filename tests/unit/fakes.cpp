@@ -1,5 +1,7 @@
 #include "fakes.h"
 
+#include "text/answer_text.h"
+
 #include <cctype>
 #include <utility>
 
@@ -92,9 +94,13 @@ void FakePlatform::show(const std::string& text, MessageIcon icon) {
 HttpResult FakePlatform::send(const HttpRequest& request) {
     log.push_back("http " + request.method + " " + request.url);
     requests.push_back(request);
-    if (answers.empty()) return defaultAnswer;
-    HttpResult result = answers.front();
-    answers.pop_front();
+    HttpResult result = defaultAnswer;
+    if (!answers.empty()) {
+        result = answers.front();
+        answers.pop_front();
+    }
+    // As the client's contract says: no answer beyond the cap.
+    result.body = cutUtf8(std::move(result.body), request.maxBodyBytes);
     return result;
 }
 

@@ -9,6 +9,8 @@
 #include "platform/win32/qr_code_control.h"
 #include "platform/win32/resource_ids.h"
 #include "platform/win32/shell_tray_win32.h"
+#include "platform/win32/text_codec_win32.h"
+#include "tray/tray_record.h"
 
 namespace tavrio::win32 {
 namespace {
@@ -47,9 +49,10 @@ TEST(ShellTrayWin32, TheRecordBecomesTheNativeLayout) {
 }
 
 TEST(ShellTrayWin32, AFullTipFieldStillEndsInsideItsField) {
-    TrayRecordBytes record{};
-    std::memset(record.data() + 24, 'x', 128);  // 128 characters and no NUL, as a long tooltip is cut
-    const NOTIFYICONDATAA data = nativeTrayRecord(record);
+    TrayRecord tray;
+    tray.szTip = std::string(200, 'x');
+    TextCodecWin32 codec;
+    const NOTIFYICONDATAA data = nativeTrayRecord(tray.bytes(codec));
     EXPECT_EQ(std::strlen(data.szTip), 127u);
 }
 

@@ -161,14 +161,6 @@ TEST(HttpClientWin32, DecodesTheBodyByItsCharset) {
     }
 }
 
-TEST(HttpClientWin32, CharsetNamesMapToCodePages) {
-    EXPECT_EQ(codePageOfContentType("application/json"), static_cast<UINT>(CP_UTF8));
-    EXPECT_EQ(codePageOfContentType("text/html; charset=ISO-8859-1"), 28591u);
-    EXPECT_EQ(codePageOfContentType("text/html;charset=koi8-r;format=x"), 20866u);
-    EXPECT_EQ(codePageOfContentType("text/html; charset=no-such-set"), static_cast<UINT>(CP_UTF8));
-    EXPECT_EQ(codePageOfContentType("text/html; charset=cp99999"), static_cast<UINT>(CP_UTF8));
-}
-
 TEST(HttpClientWin32, ARefusedConnectionIsReportedAsTheSystemsError) {
     // A port that was free a moment ago, with nobody listening on it.
     WSADATA data{};

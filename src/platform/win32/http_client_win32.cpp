@@ -1,5 +1,7 @@
 #include "platform/win32/http_client_win32.h"
 
+#include "platform/win32/win32.h"
+
 #include <winhttp.h>
 
 #include <algorithm>
@@ -7,8 +9,8 @@
 #include <memory>
 #include <type_traits>
 
-#include "app/answer_text.h"
 #include "platform/win32/wide_text.h"
+#include "text/answer_text.h"
 
 namespace tavrio::win32 {
 namespace {
@@ -85,14 +87,11 @@ bool resolvesWithoutLookup(const std::wstring& host) {
            (!host.empty() && host.find_first_not_of(L"0123456789.") == std::wstring::npos);
 }
 
-// The system's conversions, for the code pages the core does not decode itself.
-class SystemCodePages final : public CodePageConverter {
-public:
-    bool supports(std::uint32_t codePage) override { return IsValidCodePage(codePage) != 0; }
-    std::string toUtf8(std::string_view bytes, std::uint32_t codePage) override {
-        return narrow(decode(bytes, codePage));
-    }
-};
+// The system's conversions, for the code pages the text helper does not decode itself.
+std::optional<std::string> systemCodePage(std::string_view bytes, std::uint32_t codePage) {
+    if (!IsValidCodePage(codePage)) return std::nullopt;
+    return narrow(decode(bytes, codePage));
+}
 
 std::wstring queryString(HINTERNET request, DWORD what) {
     DWORD bytes = 0;
@@ -109,11 +108,6 @@ std::wstring queryString(HINTERNET request, DWORD what) {
 }
 
 }  // namespace
-
-UINT codePageOfContentType(std::string_view contentType) {
-    SystemCodePages system;
-    return tavrio::codePageOfContentType(contentType, system);
-}
 
 HttpResult HttpClientWin32::send(const HttpRequest& request) {
     const std::wstring url = widen(request.url);
@@ -202,9 +196,8 @@ HttpResult HttpClientWin32::send(const HttpRequest& request) {
         bytes.append(buffer, read);
     }
 
-    SystemCodePages system;
-    result.body =
-        answerText(bytes, narrow(queryString(http.get(), WINHTTP_QUERY_CONTENT_TYPE)), system, request.maxBodyBytes);
+    result.body = answerText(bytes, narrow(queryString(http.get(), WINHTTP_QUERY_CONTENT_TYPE)), systemCodePage,
+                             request.maxBodyBytes);
     result.ok = true;
     return result;
 }

@@ -1,10 +1,6 @@
 #pragma once
 
-#include <string>
-#include <string_view>
-
 #include "platform/platform.h"
-#include "platform/win32/win32.h"
 
 namespace tavrio::win32 {
 
@@ -13,8 +9,5 @@ class HttpClientWin32 final : public HttpClient {
 public:
     HttpResult send(const HttpRequest& request) override;
 };
-
-// The code page named by a Content-Type's charset, as the client reads it (see app/answer_text.h).
-UINT codePageOfContentType(std::string_view contentType);
 
 }  // namespace tavrio::win32

@@ -5,12 +5,10 @@
 namespace tavrio::win32 {
 namespace {
 
+// The record's text fields always hold their NUL (TrayRecord::bytes).
 template <std::size_t N>
 void copyText(char (&field)[N], const TrayRecordBytes& record, std::size_t offset) {
-    static_assert(N > 0);
     std::memcpy(field, record.data() + offset, N);
-    // A text that fills its field carries no NUL in the record; the shell must still find an end.
-    field[N - 1] = '\0';
 }
 
 }  // namespace

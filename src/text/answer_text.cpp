@@ -1,4 +1,4 @@
-#include "app/answer_text.h"
+#include "text/answer_text.h"
 
 #include <algorithm>
 
@@ -8,13 +8,6 @@ namespace tavrio {
 namespace {
 
 char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string trimmed(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '"' || c == '\''; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    return std::string(text);
-}
 
 // The digits after `prefix` in `name` (at most five), or 0.
 std::uint32_t numberAfter(const std::string& name, std::string_view prefix) {
@@ -106,18 +99,15 @@ std::string utf16ToUtf8(std::string_view bytes, bool littleEndian) {
 
 }  // namespace
 
-std::uint32_t codePageOfContentType(std::string_view contentType, CodePageConverter& converter) {
+std::uint32_t codePageOfContentType(std::string_view contentType) {
     std::string type(contentType);
     std::transform(type.begin(), type.end(), type.begin(), lowerAscii);
     const std::size_t at = type.find("charset=");
     if (at == std::string::npos) return kCodePageUtf8;
     std::string name = type.substr(at + 8);
-    name = trimmed(name.substr(0, name.find(';')));
+    name = std::string(trimmed(std::string_view(name).substr(0, name.find(';')), " \t\"'"));
     const std::uint32_t codePage = codePageOfCharset(name);
-    if (codePage == 0) return kCodePageUtf8;
-    if (codePage == kCodePageUtf8 || codePage == kCodePageUtf16Le || codePage == kCodePageUtf16Be) return codePage;
-    // A code page name this system cannot convert is treated like an unknown one.
-    return converter.supports(codePage) ? codePage : kCodePageUtf8;
+    return codePage == 0 ? kCodePageUtf8 : codePage;
 }
 
 std::string cutUtf8(std::string text, std::size_t limit) {
@@ -128,16 +118,16 @@ std::string cutUtf8(std::string text, std::size_t limit) {
     return text;
 }
 
-std::string answerText(std::string_view bytes, std::string_view contentType, CodePageConverter& converter,
+std::string answerText(std::string_view bytes, std::string_view contentType, const CodePageDecoder& system,
                        std::size_t limit) {
-    const std::uint32_t codePage = codePageOfContentType(contentType, converter);
-    std::string text;
+    const std::uint32_t codePage = codePageOfContentType(contentType);
+    std::optional<std::string> decoded;
     if (codePage == kCodePageUtf16Le || codePage == kCodePageUtf16Be)
-        text = utf16ToUtf8(bytes, codePage == kCodePageUtf16Le);
-    else if (codePage == kCodePageUtf8)
-        text = validUtf8(bytes);
-    else
-        text = validUtf8(converter.toUtf8(bytes, codePage));
+        decoded = utf16ToUtf8(bytes, codePage == kCodePageUtf16Le);
+    else if (codePage != kCodePageUtf8)
+        decoded = system(bytes, codePage);
+    // A code page name this system cannot convert reads like an unknown one: as UTF-8.
+    std::string text = validUtf8(decoded ? *decoded : bytes);
     // Decoding can make the text longer than the bytes that were read.
     return cutUtf8(std::move(text), limit);
 }
