@@ -72,9 +72,10 @@ protected:
         form->load();
     }
     void TearDown() override {
-        form.reset();
-        window.reset();
-        // The destroyed window asked the thread's loop to end; the next test has a loop of its own.
+        // As the program ends: the window is closed while the core lives; the core, then the window object, go
+        // after (in the members' order). The destroyed window asked the thread's loop to end; the next test has a
+        // loop of its own.
+        SendMessageW(mainWindow(), WM_CLOSE, 0, 0);
         MSG quit;
         while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
     }
