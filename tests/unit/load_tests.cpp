@@ -120,27 +120,22 @@ TEST_F(Load, UserCloseHidesAndOpenShows) {
     EXPECT_EQ(text(ControlId::LBCOMP), "DEMO SHOP");
 }
 
-TEST_F(Load, ACloseFromOutsideOrTheSessionsEndStopsTheBotRemovesTheIconAndEnds) {
-    for (const auto& [reason, end] :
-         {std::pair{EndReason::OutsideClose, "end-window"}, {EndReason::SessionEnd, "end-program"}}) {
-        load();
+TEST_F(Load, ACloseFromOutsideTheSessionsEndOrExitStopsOnceRemovesTheIconAndEnds) {
+    for (const auto& [reason, end] : {std::pair{EndReason::OutsideClose, "end-window"},
+                                      {EndReason::SessionEnd, "end-program"},
+                                      {EndReason::Exit, "end-program"}}) {
+        loadAndStart();
         platform.put("\\qr.txt", "code");
-        platform.clearLog();
-        form->end(reason);
+        if (reason == EndReason::Exit)
+            form->click(ControlId::exitapp);
+        else
+            form->end(reason);
         EXPECT_EQ(platform.logMatching("command taskkill").size(), 1u);
         EXPECT_FALSE(platform.has("\\qr.txt"));
         EXPECT_EQ(platform.trayCalls.back().first, TrayMessage::Delete);
         EXPECT_EQ(platform.log.back(), end);
+        if (reason == EndReason::Exit) EXPECT_EQ(platform.timer, 0u) << "STOP";
     }
-}
-
-TEST_F(Load, ExitStopsOnceRemovesTheIconAndEnds) {
-    loadAndStart();
-    form->click(ControlId::exitapp);
-    EXPECT_EQ(platform.logMatching("command taskkill").size(), 1u);
-    EXPECT_EQ(platform.timer, 0u);
-    EXPECT_EQ(platform.trayCalls.back().first, TrayMessage::Delete);
-    EXPECT_EQ(platform.log.back(), "end-program");
 }
 
 TEST_F(Load, ExitFromTheTrayMenuEndsOnlyOnceTheTrayCallHasUnwound) {

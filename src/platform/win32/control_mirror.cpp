@@ -1,7 +1,5 @@
 #include "platform/win32/control_mirror.h"
 
-#include <cmath>
-
 #include "app/main_window.h"
 #include "platform/win32/qr_code_control.h"
 #include "platform/win32/resource_ids.h"
@@ -43,13 +41,10 @@ std::optional<ControlId> controlOfCommand(int commandId) {
 }
 
 ControlMirror::ControlMirror(HINSTANCE instance) : instance_(instance) {
-    {
-        // The manifest declares the program DPI-aware, so this is the screen's real DPI and nothing is stretched.
-        ScopedGetDc screen(nullptr);
-        if (screen.get() != nullptr) {
-            dpiX_ = GetDeviceCaps(screen.get(), LOGPIXELSX);
-            dpiY_ = GetDeviceCaps(screen.get(), LOGPIXELSY);
-        }
+    // The manifest declares the program DPI-aware, so this is the screen's real DPI and nothing is stretched.
+    if (ScopedGetDc screen(nullptr); screen.get() != nullptr) {
+        dpiX_ = GetDeviceCaps(screen.get(), LOGPIXELSX);
+        dpiY_ = GetDeviceCaps(screen.get(), LOGPIXELSY);
     }
     normalFont_ = makeFont(dpiY_, false);
     boldFont_ = makeFont(dpiY_, true);
@@ -190,12 +185,6 @@ std::optional<std::uint32_t> ControlMirror::trayIcon(int index) const {
 RECT ControlMirror::pixelRect(const ControlState& state) const {
     return RECT{xPixels(state.left), yPixels(state.top), xPixels(state.left + state.width),
                 yPixels(state.top + state.height)};
-}
-
-int ControlMirror::xPixels(std::int32_t twips) const { return static_cast<int>(std::lround(twips * dpiX_ / 1440.0)); }
-int ControlMirror::yPixels(std::int32_t twips) const { return static_cast<int>(std::lround(twips * dpiY_ / 1440.0)); }
-std::int32_t ControlMirror::xTwips(int pixels) const {
-    return static_cast<std::int32_t>(std::lround(pixels * 1440.0 / dpiX_));
 }
 
 }  // namespace tavrio::win32

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <optional>
 #include <string>
 
@@ -42,9 +43,9 @@ public:
     HBRUSH paintColors(HWND control, HDC dc, bool edit) const;
     std::optional<std::uint32_t> trayIcon(int index) const;
 
-    int xPixels(std::int32_t twips) const;
-    int yPixels(std::int32_t twips) const;
-    std::int32_t xTwips(int pixels) const;
+    int xPixels(std::int32_t twips) const { return static_cast<int>(std::lround(twips * dpiX_ / 1440.0)); }
+    int yPixels(std::int32_t twips) const { return static_cast<int>(std::lround(twips * dpiY_ / 1440.0)); }
+    std::int32_t xTwips(int pixels) const { return static_cast<std::int32_t>(std::lround(pixels * 1440.0 / dpiX_)); }
 
 private:
     bool createControl(HWND parent, ControlId id, const ControlState& state);

@@ -51,10 +51,7 @@ bool PanelWindow::create() {
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     windowClass.lpszClassName = kPanelWindowClassName;
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    const bool registered =
-        GetClassInfoExW(instance_, kPanelWindowClassName, &existing) != FALSE || RegisterClassExW(&windowClass) != 0;
+    const bool registered = RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
     if (!registered || !registerQrCodeClass(instance_)) return false;
 
     RECT frame{0, 0, mirror_.xPixels(kClientWidthTwips), mirror_.yPixels(kClientHeightTwips)};
@@ -80,9 +77,7 @@ void PanelWindow::setTitle(const std::string& title) { SetWindowTextW(window_, w
 
 void PanelWindow::setWindowVisible(bool visible) { ShowWindow(window_, visible ? SW_SHOW : SW_HIDE); }
 
-void PanelWindow::setTimerInterval(std::uint32_t milliseconds) {
-    setOrKillTimer(window_, kPollTimerId, milliseconds);
-}
+void PanelWindow::setTimerInterval(std::uint32_t milliseconds) { setOrKillTimer(window_, kPollTimerId, milliseconds); }
 
 void PanelWindow::setTrayRetryTimer(std::uint32_t milliseconds) {
     setOrKillTimer(window_, kTrayRetryTimerId, milliseconds);
@@ -103,7 +98,7 @@ void PanelWindow::pumpPendingEvents() {
 }
 
 void PanelWindow::showPopupMenu() {
-    if (mirror_.menu() == nullptr || form_ == nullptr) return;
+    if (form_ == nullptr) return;
     POINT at{};
     GetCursorPos(&at);
     // Without this the menu stays open when the user clicks somewhere else (the window is usually hidden).
@@ -155,14 +150,15 @@ LRESULT CALLBACK PanelWindow::windowProc(HWND window, UINT message, WPARAM wPara
 }
 
 LRESULT PanelWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Before the attach, and from WM_DESTROY on, nothing reaches the core.
+    if (form_ == nullptr) return DefWindowProcW(window_, message, wParam, lParam);
     if (taskbarCreatedMessage_ != 0 && message == taskbarCreatedMessage_) {
-        if (form_ != nullptr) form_->taskbarCreated();
+        form_->taskbarCreated();
         return 0;
     }
     switch (message) {
         case WM_COMMAND: return onCommand(wParam, lParam);
         case WM_TIMER:
-            if (form_ == nullptr) return 0;
             if (wParam == kPollTimerId) form_->timerTick();
             if (wParam == kTrayRetryTimerId) form_->trayRetryTick();
             return 0;
@@ -170,7 +166,7 @@ LRESULT PanelWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // notification code where the x position would be.
         case WM_MOUSEMOVE:
             if (isTrayNotification(lParam)) {
-                if (form_ != nullptr) form_->trayNotification(buttonsHeld(wParam), LOWORD(lParam));
+                form_->trayNotification(buttonsHeld(wParam), LOWORD(lParam));
             } else {
                 onMouse(buttonsHeld(wParam), lParam, false);
             }
@@ -189,15 +185,13 @@ LRESULT PanelWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // (the task manager's End task, taskkill without /f).
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) != SC_CLOSE) break;
-            if (form_ != nullptr) form_->end(EndReason::UserClose);
+            form_->end(EndReason::UserClose);
             return 0;
-        case WM_CLOSE:
-            if (form_ != nullptr) form_->end(EndReason::OutsideClose);
-            return 0;
+        case WM_CLOSE: form_->end(EndReason::OutsideClose); return 0;
         case WM_QUERYENDSESSION: return TRUE;
         // Windows may end the process as soon as this returns, so the program ends in it.
         case WM_ENDSESSION:
-            if (wParam != FALSE && form_ != nullptr) form_->end(EndReason::SessionEnd);
+            if (wParam != FALSE) form_->end(EndReason::SessionEnd);
             return 0;
         case WM_DESTROY:
             KillTimer(window_, kPollTimerId);
@@ -214,7 +208,7 @@ LRESULT PanelWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT PanelWindow::onCommand(WPARAM wParam, LPARAM) {
     const std::optional<ControlId> id = controlOfCommand(LOWORD(wParam));
-    if (form_ == nullptr || !id) return 0;
+    if (!id) return 0;
     const ControlState& state = form_->control(*id);
     const WORD code = HIWORD(wParam);
     if (code == EN_CHANGE && state.kind == ControlKind::TextBox) {
@@ -239,7 +233,6 @@ bool PanelWindow::isTrayNotification(LPARAM lParam) const {
 }
 
 void PanelWindow::onMouse(int button, LPARAM lParam, bool press) {
-    if (form_ == nullptr) return;
     const std::int32_t xTwips = mirror_.xTwips(static_cast<short>(LOWORD(lParam)));
     if (press) {
         form_->mouseDown(button, xTwips);
