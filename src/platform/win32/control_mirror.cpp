@@ -1,6 +1,5 @@
 #include "platform/win32/control_mirror.h"
 
-#include "app/main_window.h"
 #include "platform/win32/qr_code_control.h"
 #include "platform/win32/resource_ids.h"
 #include "platform/win32/wide_text.h"

@@ -8,12 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/controls.h"
+#include "app/main_window.h"
 #include "platform/win32/win32.h"
-
-namespace tavrio {
-class Form1;
-}
 
 namespace tavrio::win32 {
 
