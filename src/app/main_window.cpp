@@ -76,7 +76,7 @@ void Form1::LoadEnvFile(const std::string& envPath) {
 }
 
 void Form1::end(EndReason reason) {
-    // The bot and the poll timer carry on.
+    // The user's close only hides the window: the bot and the poll timer carry on.
     if (reason == EndReason::UserClose) return setWindowVisible(false);
     ending_ = true;
     s_.window.setTrayRetryTimer(0);
@@ -87,7 +87,7 @@ void Form1::end(EndReason reason) {
         return s_.window.end(how);
     }
     // Inside the tray object's own call (its menu is open): the object is released once that call has unwound,
-    // never under it. Exit waits for that; a close cannot (destroying the window ends the menu), nor can Windows.
+    // never under it. Exit waits for that; a close cannot (destroying the window ends the menu), nor can the session.
     trayReleasePending_ = true;
     if (reason == EndReason::Exit)
         exitPending_ = true;
