@@ -1,4 +1,4 @@
-// The window's life: load, close, unload, exit, open, and the routing of clicks and mouse positions.
+// The window's life: load, its end, open, and the routing of clicks and mouse positions.
 #include "app/main_window.h"
 
 #include "app/file_text.h"
@@ -74,28 +74,24 @@ void Form1::LoadEnvFile(const std::string& envPath) {
     companyName_ = settings.companyName;
 }
 
-CloseOutcome Form1::closeRequest(CloseReason reason) {
-    if (reason != CloseReason::User) return CloseOutcome::Proceed;
-    // The bot and the poll timer carry on.
-    setWindowVisible(false);
-    return CloseOutcome::Hidden;
-}
-
-void Form1::unload() {
+void Form1::end(EndReason reason) {
+    // The user's close only hides the window: the bot and the poll timer carry on.
+    if (reason == EndReason::UserClose) return setWindowVisible(false);
     ending_ = true;
     s_.window.setTrayRetryTimer(0);
-    StopBot();
-}
-
-void Form1::releaseTray() {
-    // A close that arrives while the tray menu is open runs inside the tray object's own call: the object is
-    // released once that call has unwound, never under it.
-    if (trayCallDepth_ > 0) {
-        trayReleasePending_ = true;
-        return;
+    reason == EndReason::Exit ? pressStop() : StopBot();
+    const WindowEnd how = reason == EndReason::OutsideClose ? WindowEnd::Destroy : WindowEnd::EndProcess;
+    if (trayCallDepth_ == 0) {
+        SysTray.reset();  // the icon goes first, so that no ghost icon is left in the notification area
+        return s_.window.end(how);
     }
-    trayReleasePending_ = false;
-    SysTray.reset();
+    // Inside the tray object's own call (its menu is open): the object is released once that call has unwound,
+    // never under it. Exit waits for that; a close cannot (destroying the window ends the menu), nor can the session.
+    trayReleasePending_ = true;
+    if (reason == EndReason::Exit)
+        exitPending_ = true;
+    else
+        s_.window.end(how);
 }
 
 bool Form1::waitUndisturbed(const std::function<void()>& wait) {
@@ -114,18 +110,7 @@ void Form1::click(ControlId id) {
         case ControlId::Command2: SendTextMessage(); break;
         case ControlId::Command3: removeSession(); break;
         case ControlId::mnuOpen: showWindow(); break;
-        case ControlId::exitapp:
-            pressStop();
-            ending_ = true;
-            s_.window.setTrayRetryTimer(0);
-            // Exit chosen from the tray menu arrives inside clsSysTray::MouseMove: the tray object is released,
-            // and the program ended, only once that call has unwound.
-            if (trayCallDepth_ > 0) {
-                exitPending_ = true;
-            } else {
-                finishExit();
-            }
-            break;
+        case ControlId::exitapp: end(EndReason::Exit); break;
         default: break;
     }
 }
@@ -136,19 +121,10 @@ void Form1::mouseMove(int button, std::int32_t xTwips) {
     if (!SysTray || ending_) return;
     ++trayCallDepth_;
     SysTray->MouseMove(button, xTwips, s_.window);
-    if (--trayCallDepth_ > 0) return;
-    if (exitPending_) {
-        finishExit();
-    } else if (trayReleasePending_) {
-        releaseTray();
-    }
-}
-
-void Form1::finishExit() {
-    exitPending_ = false;
-    // The icon goes before the process ends, so no ghost icon is left in the notification area.
-    releaseTray();
-    s_.window.endProgram();
+    if (--trayCallDepth_ > 0 || !trayReleasePending_) return;
+    trayReleasePending_ = false;
+    SysTray.reset();
+    if (exitPending_) s_.window.end(WindowEnd::EndProcess);
 }
 
 void Form1::trayNotification(int button, std::uint16_t code) {

@@ -33,9 +33,8 @@ struct Services {
 };
 
 // The user's own close (close button, window menu, Alt+F4); a close asked from outside (the task manager's
-// End task, taskkill without /f); Windows shutting down or logging off.
-enum class CloseReason { User, Outside, System };
-enum class CloseOutcome { Hidden, Proceed };
+// End task, taskkill without /f); Windows shutting down or logging off; Exit in the tray menu.
+enum class EndReason { UserClose, OutsideClose, SessionEnd, Exit };
 
 // The tray icon's first tooltip, given back once the bot is no longer ready.
 inline constexpr const char* kTrayTooltip = "Tavrio Massage System";
@@ -55,11 +54,9 @@ public:
     // The program entry's load: the window is loaded, shown and hidden at once, so that the program lives in the
     // tray; a window that something showed during the load (a tick of auto-start's bot, Open) stays in view.
     void loadHidden();
-    // The user's close only hides the window; any other close proceeds: the window then unloads and ends.
-    CloseOutcome closeRequest(CloseReason reason);
-    void unload();
-    // Ends the tray icon's life (the window releases its tray object).
-    void releaseTray();
+    // The one way the program ends. The user's close only hides the window; any other reason stops the bot
+    // (Exit presses STOP), takes no more input, removes the tray icon and has the window end (`WindowHost::end`).
+    void end(EndReason reason);
 
     // ---- Input from the real window
     void click(ControlId id);  // buttons and menu items
@@ -124,7 +121,6 @@ private:
     std::optional<std::string> botUrl(const std::string& page) const;
     // The one way a request reaches the bot: an address that is nothing fails as an invalid URL, unsent.
     HttpResult sendToBot(const std::optional<std::string>& url, HttpRequest request);
-    void finishExit();
     // The shell's answer to an add of the icon: a refusal makes the add due again later.
     void trayAdded(bool accepted);
     bool markerExists(const char* name) const;

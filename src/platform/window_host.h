@@ -10,6 +10,10 @@
 
 namespace tavrio {
 
+// How the window ends once the core has ended the program (`Form1::end`): destroyed, which ends its message loop,
+// or with the process, at once.
+enum class WindowEnd { Destroy, EndProcess };
+
 class WindowHost {
 public:
     virtual ~WindowHost() = default;
@@ -17,7 +21,6 @@ public:
     virtual void applyControl(ControlId id, const ControlState& state) = 0;
     virtual void setTitle(const std::string& title) = 0;
     virtual void setWindowVisible(bool visible) = 0;
-    virtual bool isWindowVisible() = 0;
     // 0 stops the poll timer.
     virtual void setTimerInterval(std::uint32_t milliseconds) = 0;
     // The timer that tries the tray icon's add again (`Form1::trayRetryTick`); 0 stops it.
@@ -30,8 +33,7 @@ public:
     virtual std::uint32_t windowHandle() = 0;
     // Handle of the icon held by element `index` of the picture array, if the array has that element.
     virtual std::optional<std::uint32_t> pictureIcon(int index) = 0;
-    // Ends the process now, without the close request or the unload.
-    virtual void endProgram() = 0;
+    virtual void end(WindowEnd how) = 0;
 };
 
 }  // namespace tavrio

@@ -124,14 +124,13 @@ public:
     void applyControl(ControlId id, const ControlState& state) override;
     void setTitle(const std::string& t) override { title = t; }
     void setWindowVisible(bool v) override;
-    bool isWindowVisible() override { return visible; }
     void setTimerInterval(std::uint32_t ms) override;
     void setTrayRetryTimer(std::uint32_t ms) override { trayRetryTimer = ms; }
     void pumpPendingEvents() override;
     void showPopupMenu() override;
     std::uint32_t windowHandle() override { return 0x10A2; }
     std::optional<std::uint32_t> pictureIcon(int index) override;
-    void endProgram() override { log.push_back("end-program"); }
+    void end(WindowEnd how) override { log.push_back(how == WindowEnd::Destroy ? "end-window" : "end-program"); }
 };
 
 // The icon handle the fake window holds for picture `index`.

@@ -48,11 +48,7 @@ protected:
             case Action::Stop: form->click(ControlId::Command1); break;
             case Action::TrayStop: form->click(ControlId::mnuStop); break;
             case Action::Exit: form->click(ControlId::exitapp); break;
-            case Action::OutsideClose:
-                ASSERT_EQ(form->closeRequest(CloseReason::Outside), CloseOutcome::Proceed);
-                form->unload();
-                form->releaseTray();
-                break;
+            case Action::OutsideClose: form->end(EndReason::OutsideClose); break;
         }
     }
     static constexpr Action kActions[] = {Action::Stop, Action::TrayStop, Action::Exit, Action::OutsideClose};
@@ -177,6 +173,7 @@ TEST_F(InterruptedWait, TheTrayMenuOutlivesACloseFromOutsideAndItsChoiceRunsNoMo
     form->click(ControlId::Command1);
     platform.onPopup = [&] {
         act(Action::OutsideClose);
+        EXPECT_EQ(platform.log.back(), "end-window") << "at once: destroying the window ends the menu";
         EXPECT_NE(form->sysTray(), nullptr) << "released under its own call";
         form->click(ControlId::mnustart);  // the menu's choice, arriving after the close
     };

@@ -111,34 +111,31 @@ TEST_F(Load, UserCloseHidesAndOpenShows) {
     load();
     form->click(ControlId::cmdStart);
     platform.visible = true;
-    EXPECT_EQ(form->closeRequest(CloseReason::User), CloseOutcome::Hidden);
+    form->end(EndReason::UserClose);
     EXPECT_FALSE(platform.visible);
+    EXPECT_TRUE(platform.logMatching("end-").empty()) << "the window stays";
     EXPECT_EQ(platform.timer, 1000u) << "the bot and the timer carry on";
     form->click(ControlId::mnuOpen);
     EXPECT_TRUE(platform.visible);
     EXPECT_EQ(text(ControlId::LBCOMP), "DEMO SHOP");
-    EXPECT_EQ(form->closeRequest(CloseReason::Outside), CloseOutcome::Proceed);
-    EXPECT_EQ(form->closeRequest(CloseReason::System), CloseOutcome::Proceed);
 }
 
-TEST_F(Load, UnloadStopsTheBotAndReleasingTheTrayRemovesTheIcon) {
-    load();
-    platform.put("\\qr.txt", "code");
-    platform.clearLog();
-    form->unload();
-    EXPECT_EQ(platform.logMatching("command taskkill").size(), 1u);
-    EXPECT_FALSE(platform.has("\\qr.txt"));
-    form->releaseTray();
-    EXPECT_EQ(platform.trayCalls.back().first, TrayMessage::Delete);
-}
-
-TEST_F(Load, ExitStopsOnceRemovesTheIconAndEnds) {
-    loadAndStart();
-    form->click(ControlId::exitapp);
-    EXPECT_EQ(platform.logMatching("command taskkill").size(), 1u);
-    EXPECT_EQ(platform.timer, 0u);
-    EXPECT_EQ(platform.trayCalls.back().first, TrayMessage::Delete);
-    EXPECT_EQ(platform.log.back(), "end-program");
+TEST_F(Load, ACloseFromOutsideTheSessionsEndOrExitStopsOnceRemovesTheIconAndEnds) {
+    for (const auto& [reason, end] : {std::pair{EndReason::OutsideClose, "end-window"},
+                                      {EndReason::SessionEnd, "end-program"},
+                                      {EndReason::Exit, "end-program"}}) {
+        loadAndStart();
+        platform.put("\\qr.txt", "code");
+        if (reason == EndReason::Exit)
+            form->click(ControlId::exitapp);
+        else
+            form->end(reason);
+        EXPECT_EQ(platform.logMatching("command taskkill").size(), 1u);
+        EXPECT_FALSE(platform.has("\\qr.txt"));
+        EXPECT_EQ(platform.trayCalls.back().first, TrayMessage::Delete);
+        EXPECT_EQ(platform.log.back(), end);
+        if (reason == EndReason::Exit) EXPECT_EQ(platform.timer, 0u) << "STOP";
+    }
 }
 
 TEST_F(Load, ExitFromTheTrayMenuEndsOnlyOnceTheTrayCallHasUnwound) {

@@ -46,11 +46,6 @@ struct Recorder : ProcessStarter, Clock, MessageBoxes, HttpClient, ShellTray {
     }
 };
 
-std::uint32_t field32(const TrayRecordBytes& record, std::size_t offset) {
-    return record[offset] | (record[offset + 1] << 8) | (record[offset + 2] << 16) |
-           (static_cast<std::uint32_t>(record[offset + 3]) << 24);
-}
-
 int iconSide(HICON icon) {
     ICONINFO info{};
     if (!GetIconInfo(icon, &info)) return 0;
@@ -72,9 +67,9 @@ protected:
         form->load();
     }
     void TearDown() override {
-        form.reset();
-        window.reset();
-        // The destroyed window asked the thread's loop to end; the next test has a loop of its own.
+        // As the program ends: the window closes while the core lives; the members then go in reverse order. The
+        // destroyed window asked the thread's loop to end; the next test has a loop of its own.
+        SendMessageW(mainWindow(), WM_CLOSE, 0, 0);
         MSG quit;
         while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
     }
@@ -146,11 +141,11 @@ TEST_F(PanelWindowTest, TheLoadShowsInTheRealControls) {
 TEST_F(PanelWindowTest, TheTrayIconGetsTheWindowAndTheFirstStatusPicture) {
     ASSERT_GE(fake.tray.size(), 2u);
     EXPECT_EQ(fake.tray[0].first, TrayMessage::Add);
-    EXPECT_EQ(field32(fake.tray[0].second, 4), window->windowHandle());
+    EXPECT_EQ(readTray32(fake.tray[0].second, tray_field::hWnd), window->windowHandle());
     EXPECT_EQ(fake.tray[1].first, TrayMessage::Modify);
     ASSERT_TRUE(window->pictureIcon(0).has_value());
     EXPECT_NE(*window->pictureIcon(0), 0u);
-    EXPECT_EQ(field32(fake.tray[1].second, 20), *window->pictureIcon(0));
+    EXPECT_EQ(readTray32(fake.tray[1].second, tray_field::hIcon), *window->pictureIcon(0));
     EXPECT_NE(*window->pictureIcon(1), *window->pictureIcon(0));
     EXPECT_FALSE(window->pictureIcon(3).has_value());
 

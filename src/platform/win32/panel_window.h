@@ -1,20 +1,15 @@
-// The real main window: mirrors `Form1`'s control state into Win32 controls and feeds the window's input
-// (clicks, typing, timer ticks, mouse positions in twips, the tray's callbacks) back into it.
+// The real main window: its life and its message routing. The core's controls are mirrored by `ControlMirror`;
+// the window's input (clicks, typing, timer ticks, mouse positions in twips, the tray's callbacks) goes to `Form1`.
 #pragma once
 
-#include <array>
-
 #include "app/main_window.h"
+#include "platform/win32/control_mirror.h"
 #include "platform/win32/win32.h"
 #include "platform/window_host.h"
 
 namespace tavrio::win32 {
 
 inline constexpr wchar_t kPanelWindowClassName[] = L"TavrioPanelWindow";
-
-// Each control's child-window id, and each menu item's command id, is this base plus its ControlId.
-inline constexpr int kFirstCommandId = 1000;
-constexpr int commandIdOf(ControlId id) { return kFirstCommandId + static_cast<int>(id); }
 
 class PanelWindow final : public WindowHost {
 public:
@@ -31,47 +26,30 @@ public:
     int runMessageLoop();
 
     // WindowHost
-    void applyControl(ControlId id, const ControlState& state) override;
+    void applyControl(ControlId id, const ControlState& state) override { mirror_.apply(id, state); }
     void setTitle(const std::string& title) override;
     void setWindowVisible(bool visible) override;
-    bool isWindowVisible() override;
     void setTimerInterval(std::uint32_t milliseconds) override;
     void setTrayRetryTimer(std::uint32_t milliseconds) override;
     void pumpPendingEvents() override;
     void showPopupMenu() override;
     std::uint32_t windowHandle() override;
-    std::optional<std::uint32_t> pictureIcon(int index) override;
-    void endProgram() override;
+    std::optional<std::uint32_t> pictureIcon(int index) override { return mirror_.trayIcon(index); }
+    void end(WindowEnd how) override;
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT onCommand(WPARAM wParam, LPARAM lParam);
-    LRESULT onControlColor(HDC dc, const ControlState& state, bool edit);
     bool isTrayNotification(LPARAM lParam) const;
     void onMouse(int button, LPARAM lParam, bool press);
-    void close(CloseReason reason);
-    void endSession();
     void dispatch(MSG& message);
-
-    bool createControl(ControlId id, const ControlState& state);
-    void applyMenuItem(ControlId id, const ControlState& state);
-    RECT pixelRect(const ControlState& state) const;
-    int xPixels(std::int32_t twips) const;
-    int yPixels(std::int32_t twips) const;
-    HWND child(ControlId id) const { return children_[static_cast<std::size_t>(id)]; }
-    const ControlState* mirrored(HWND control) const;
 
     HINSTANCE instance_;
     HWND window_ = nullptr;
-    Form1* form_ = nullptr;
+    Form1* form_ = nullptr;  // from the attach until WM_DESTROY
     UINT taskbarCreatedMessage_ = 0;
-    int dpiX_ = 96, dpiY_ = 96;
-
-    std::array<HWND, kControlCount> children_{};
-    UniqueMenu popupMenu_;
-    UniqueFont normalFont_, boldFont_;
-    std::array<UniqueIcon, 3> statusIcons_, trayIcons_;
+    ControlMirror mirror_;
 };
 
 }  // namespace tavrio::win32

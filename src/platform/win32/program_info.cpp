@@ -24,8 +24,6 @@ std::wstring modulePath() {
 
 }  // namespace
 
-std::string programPath() { return narrow(modulePath()); }
-
 std::string programFolder() {
     std::wstring path = modulePath();
     const std::size_t slash = path.find_last_of(L"\\/");

@@ -5,8 +5,6 @@
 
 namespace tavrio::win32 {
 
-// The full path of the running executable, UTF-8.
-std::string programPath();
 // The folder the executable is in, without a trailing backslash.
 std::string programFolder();
 // The last of the four numbers of the executable's file version; 0 when it has no version resource.

@@ -32,17 +32,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX commonControls{sizeof commonControls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&commonControls);
 
-    // The window and its controls exist before the load, which already shows texts and may press START.
     PanelWindow window(instance);
-    if (!window.create()) {
-        // Without a window there is no tray icon either: ending unseen would look like a program that never ran.
-        const DWORD error = GetLastError();
-        std::wstring text = L"The window could not be created.";
-        if (error != 0) text += L"\r\n" + widen(systemMessage(error));
-        MessageBoxW(nullptr, text.c_str(), kProgramTitle, MB_OK | MB_ICONERROR);
-        return 1;
-    }
-
     FileSystemWin32 files;
     TextCodecWin32 codec;
     ProcessStarterWin32 processes;
@@ -54,7 +44,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ShellTrayWin32 shell;
     Form1 form(Services{files, codec, processes, clock, messages, http, icons, profile, shell, window, programFolder(),
                         revisionNumber()});
-    if (!window.attach(form)) return 1;
+    // The window and its controls exist before the load, which already shows texts and may press START.
+    if (!window.create() || !window.attach(form)) {
+        // Without a window there is no tray icon either: ending unseen would look like a program that never ran.
+        const DWORD error = GetLastError();
+        std::wstring text = L"The window could not be created.";
+        if (error != 0) text += L"\r\n" + widen(systemMessage(error));
+        MessageBoxW(nullptr, text.c_str(), kProgramTitle, MB_OK | MB_ICONERROR);
+        return 1;
+    }
 
     form.loadHidden();
     return window.runMessageLoop();
