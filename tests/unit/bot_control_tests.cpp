@@ -190,8 +190,8 @@ TEST_F(BotControl, ABotThatEndsOnItsOwnStopsThePanelWithOneBalloon) {
     const auto balloons = [this] {
         std::vector<std::string> texts;
         for (const auto& [message, record] : platform.trayCalls)
-            if (message == TrayMessage::Modify && testing::read32(record, 12) == nif::Info)
-                texts.push_back(form->sysTray()->record().szInfo);
+            if (message == TrayMessage::Modify && testing::read32(record, tray_field::uFlags) == nif::Info)
+                texts.push_back(testing::readField(record, tray_field::szInfo, tray_field::kInfoChars).c_str());
         return texts;
     };
     for (const auto& [code, shown] : std::vector<std::pair<std::uint32_t, std::string>>{
