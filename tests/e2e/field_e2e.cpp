@@ -30,11 +30,8 @@ std::vector<std::string> shownBalloons() {
             wchar_t cls[64] = {};
             GetClassNameW(hwnd, cls, 64);
             if (_wcsicmp(cls, TOOLTIPS_CLASSW) == 0 && (GetWindowLongW(hwnd, GWL_STYLE) & TTS_BALLOON) &&
-                IsWindowVisible(hwnd)) {
-                wchar_t text[512] = {};
-                SendMessageW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
-                reinterpret_cast<std::vector<std::string>*>(param)->push_back(narrow(text));
-            }
+                IsWindowVisible(hwnd))
+                reinterpret_cast<std::vector<std::string>*>(param)->push_back(windowText(hwnd));
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&texts));
