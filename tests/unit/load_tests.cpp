@@ -186,17 +186,14 @@ TEST_F(Load, TaskbarCreatedAddsTheIconAgain) {
     platform.trayCalls.clear();
     form->taskbarCreated();
     // The add with the callback, then the ready picture, then the ready tip, and nothing else.
-    const auto& calls = platform.trayCalls;
-    ASSERT_EQ(calls.size(), 3u);
-    const auto sent = [&](std::size_t i) {
-        return std::make_pair(calls[i].first, testing::read32(calls[i].second, tray_field::uFlags));
-    };
-    EXPECT_EQ(sent(0), std::make_pair(TrayMessage::Add, nif::Message));
-    EXPECT_EQ(testing::read32(calls[0].second, tray_field::uCallbackMessage), 0x200u);
-    EXPECT_EQ(sent(1), std::make_pair(TrayMessage::Modify, nif::Icon));
-    EXPECT_EQ(testing::read32(calls[1].second, tray_field::hIcon), testing::pictureHandle(1));
-    EXPECT_EQ(sent(2), std::make_pair(TrayMessage::Modify, nif::Tip));
-    EXPECT_EQ(testing::readField(calls[2].second, tray_field::szTip, 17), std::string("Bot Ready online\0", 17));
+    std::vector<std::pair<TrayMessage, std::uint32_t>> sent;
+    for (const auto& [message, record] : platform.trayCalls)
+        sent.emplace_back(message, testing::read32(record, tray_field::uFlags));
+    ASSERT_EQ(sent, (decltype(sent){{TrayMessage::Add, nif::Message}, {TrayMessage::Modify, nif::Icon},
+                                    {TrayMessage::Modify, nif::Tip}}));
+    EXPECT_EQ(testing::read32(platform.trayCalls[1].second, tray_field::hIcon), testing::pictureHandle(1));
+    EXPECT_EQ(testing::readField(platform.trayCalls[2].second, tray_field::szTip, 17),
+              std::string("Bot Ready online\0", 17));
     EXPECT_TRUE(platform.iconShown);
 }
 
