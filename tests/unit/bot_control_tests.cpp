@@ -78,8 +78,7 @@ TEST_F(BotControl, StopEndsEveryBotClearsItsMarkersAndLeavesTheStoppedState) {
     form->click(ControlId::Command1);
     EXPECT_EQ(platform.logMatching({"command", "program"}),
               (std::vector<std::string>{"command taskkill /f /im bot.exe hidden", "command  timeout /t 2 minimized"}));
-    EXPECT_FALSE(platform.has("\\qr.txt"));
-    EXPECT_FALSE(platform.has("\\ws.txt"));
+    for (const char* name : {"\\qr.txt", "\\ws.txt"}) EXPECT_FALSE(platform.has(name)) << name;
     EXPECT_EQ(platform.timer, 0u);
     EXPECT_TRUE(platform.has("\\start.txt")) << "START deletes it, not STOP";
     EXPECT_TRUE(c(ControlId::Command3).visible);
