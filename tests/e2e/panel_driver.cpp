@@ -38,13 +38,11 @@ HWND topWindowOf(DWORD processId, const wchar_t* className) {
     return search.found;
 }
 
-std::string windowText(HWND hwnd) {
-    // Room to spare: the text may grow between asking its length and reading it.
-    const LRESULT length = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(static_cast<std::size_t>(length) * 2 + 256, L'\0');
-    const LRESULT copied = SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
-    return narrow(text);
+// A panel that stops answering fails the test instead of hanging it. A minute is far longer than the panel
+// waits for anything while a test reads it (a tick's request ends within 20 s).
+LRESULT sendWithin(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(hwnd, message, wParam, lParam, SMTO_NORMAL, 60000, &result) ? result : 0;
 }
 
 void postKey(HWND hwnd, UINT key) {
@@ -53,6 +51,15 @@ void postKey(HWND hwnd, UINT key) {
 }
 
 }  // namespace
+
+std::string windowText(HWND hwnd) {
+    // Room to spare: the text may grow between asking its length and reading it.
+    const LRESULT length = sendWithin(hwnd, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<std::size_t>(length) * 2 + 256, L'\0');
+    const LRESULT copied = sendWithin(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
+    return narrow(text);
+}
 
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -174,7 +181,7 @@ void Panel::click(Control c) {
 }
 
 void Panel::typeText(Control c, const std::string& text) {
-    SendMessageW(control(c), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(widen(text).c_str()));
+    sendWithin(control(c), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(widen(text).c_str()));
 }
 
 bool Panel::openTrayMenu() {
@@ -210,7 +217,7 @@ MessageBoxSeen Panel::answerMessageBox(std::chrono::milliseconds timeout) {
         if (_wcsicmp(cls, L"Static") != 0) continue;
         const LONG style = GetWindowLongW(child, GWL_STYLE);
         if ((style & SS_TYPEMASK) == SS_ICON)
-            seen.hasErrorIcon = seen.hasErrorIcon || SendMessageW(child, STM_GETICON, 0, 0) != 0;
+            seen.hasErrorIcon = seen.hasErrorIcon || sendWithin(child, STM_GETICON, 0, 0) != 0;
         else if (GetDlgCtrlID(child) == 0xFFFF)
             seen.text = windowText(child);
     }

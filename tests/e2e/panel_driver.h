@@ -17,6 +17,9 @@ namespace e2e {
 // The window gives each control the id 1000 + its position in the tab order.
 using Control = tavrio::ControlId;
 
+// A window's text, also another program's; empty when it does not answer within a minute.
+std::string windowText(HWND hwnd);
+
 // Polls `condition` until it holds or `timeout` passes.
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(20));
 

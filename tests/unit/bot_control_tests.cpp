@@ -8,26 +8,14 @@ using testing::FormTest;
 
 class BotControl : public FormTest {};
 
-TEST_F(BotControl, StartRunsItsStepsInOrder) {
+TEST_F(BotControl, StartEndsEveryBotClearsTheOldMarkersAndLaunchesHidden) {
     load();
     for (const char* name : {"\\qr.txt", "\\ws.txt", "\\start.txt"}) platform.put(name);
-    platform.clearLog();
     form->click(ControlId::cmdStart);
-    EXPECT_EQ(platform.log, (std::vector<std::string>{
-                                "command taskkill /f /im bot.exe hidden",
-                                "command  timeout /t 2 minimized",
-                                "delete C:\\panel\\qr.txt",
-                                "delete C:\\panel\\ws.txt",
-                                "delete C:\\panel\\start.txt",
-                                "sleep 1000",
-                                "program C:\\panel\\bot.exe hidden",
-                                "timer 1000",
-                            }));
-}
-
-TEST_F(BotControl, StartLeavesTheRunningState) {
-    load();
-    form->click(ControlId::cmdStart);
+    for (const char* name : {"\\qr.txt", "\\ws.txt", "\\start.txt"}) EXPECT_FALSE(platform.has(name)) << name;
+    EXPECT_EQ(platform.logMatching({"command", "program"}),
+              (std::vector<std::string>{"command taskkill /f /im bot.exe hidden", "command  timeout /t 2 minimized",
+                                        "program C:\\panel\\bot.exe hidden"}));
     EXPECT_EQ(platform.timer, 1000u);
     EXPECT_EQ(text(ControlId::txtPhone), "");
     EXPECT_EQ(text(ControlId::txtMessage), "");
@@ -84,19 +72,14 @@ TEST_F(BotControl, MissingBotReportsThePathAndReasonAndStaysStopped) {
     EXPECT_EQ(text(ControlId::Label3), "77");
 }
 
-TEST_F(BotControl, StopRunsItsStepsAndLeavesTheStoppedState) {
+TEST_F(BotControl, StopEndsEveryBotClearsItsMarkersAndLeavesTheStoppedState) {
     loadAndStart();
-    platform.put("\\qr.txt");
-    platform.put("\\ws.txt");
-    platform.put("\\start.txt");
+    for (const char* name : {"\\qr.txt", "\\ws.txt", "\\start.txt"}) platform.put(name);
     form->click(ControlId::Command1);
-    EXPECT_EQ(platform.log, (std::vector<std::string>{
-                                "command taskkill /f /im bot.exe hidden",
-                                "command  timeout /t 2 minimized",
-                                "delete C:\\panel\\qr.txt",
-                                "delete C:\\panel\\ws.txt",
-                                "timer 0",
-                            }));
+    EXPECT_EQ(platform.logMatching({"command", "program"}),
+              (std::vector<std::string>{"command taskkill /f /im bot.exe hidden", "command  timeout /t 2 minimized"}));
+    for (const char* name : {"\\qr.txt", "\\ws.txt"}) EXPECT_FALSE(platform.has(name)) << name;
+    EXPECT_EQ(platform.timer, 0u);
     EXPECT_TRUE(platform.has("\\start.txt")) << "START deletes it, not STOP";
     EXPECT_TRUE(c(ControlId::Command3).visible);
     EXPECT_TRUE(c(ControlId::cmdStart).enabled);
@@ -160,16 +143,12 @@ TEST_F(BotControl, RemoveSessionDeletesAlwaysAndWaitsASecond) {
 TEST_F(BotControl, ALaunchWaitsForEveryPendingKillSoThatNoneCanEndTheNewBot) {
     load();
     platform.commandsLinger = true;
-    platform.clearLog();
     form->click(ControlId::cmdStart);
-    EXPECT_EQ(platform.log, (std::vector<std::string>{
-                                "command taskkill /f /im bot.exe hidden",
-                                "command  timeout /t 2 minimized",
-                                "sleep 1000",
-                                "wait-for-end taskkill /f /im bot.exe 4000",
-                                "program C:\\panel\\bot.exe hidden",
-                                "timer 1000",
-                            }));
+    // The order is the point: a kill still running once the bot is launched would end it.
+    EXPECT_EQ(platform.logMatching({"command taskkill", "sleep", "wait-for-end", "program"}),
+              (std::vector<std::string>{"command taskkill /f /im bot.exe hidden", "sleep 1000",
+                                        "wait-for-end taskkill /f /im bot.exe 4000",
+                                        "program C:\\panel\\bot.exe hidden"}));
     // STOP's kill may still be on its way when START starts its own: the launch waits for both.
     form->click(ControlId::Command1);
     platform.clearLog();
@@ -190,8 +169,8 @@ TEST_F(BotControl, ABotThatEndsOnItsOwnStopsThePanelWithOneBalloon) {
     const auto balloons = [this] {
         std::vector<std::string> texts;
         for (const auto& [message, record] : platform.trayCalls)
-            if (message == TrayMessage::Modify && testing::read32(record, 12) == nif::Info)
-                texts.push_back(form->sysTray()->record().szInfo);
+            if (message == TrayMessage::Modify && testing::read32(record, tray_field::uFlags) == nif::Info)
+                texts.push_back(testing::readField(record, tray_field::szInfo, tray_field::kInfoChars).c_str());
         return texts;
     };
     for (const auto& [code, shown] : std::vector<std::pair<std::uint32_t, std::string>>{

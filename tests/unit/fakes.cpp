@@ -1,9 +1,10 @@
 #include "fakes.h"
 
-#include "text/answer_text.h"
-
+#include <algorithm>
 #include <cctype>
 #include <utility>
+
+#include "text/answer_text.h"
 
 namespace tavrio::testing {
 
@@ -11,10 +12,11 @@ Services FakePlatform::services(int revision) {
     return Services{*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, kFolder, revision};
 }
 
-std::vector<std::string> FakePlatform::logMatching(const std::string& prefix) const {
+std::vector<std::string> FakePlatform::logMatching(std::initializer_list<std::string> prefixes) const {
     std::vector<std::string> out;
     for (const auto& line : log)
-        if (line.rfind(prefix, 0) == 0) out.push_back(line);
+        if (std::any_of(prefixes.begin(), prefixes.end(), [&](const auto& p) { return line.rfind(p, 0) == 0; }))
+            out.push_back(line);
     return out;
 }
 

@@ -50,7 +50,9 @@ public:
 
     // Everything asked, in order: "sleep 1000", "delete C:\panel\qr.txt", "command taskkill /f /im bot.exe hidden"...
     std::vector<std::string> log;
-    std::vector<std::string> logMatching(const std::string& prefix) const;
+    // The lines that start with any of the prefixes, in order.
+    std::vector<std::string> logMatching(std::initializer_list<std::string> prefixes) const;
+    std::vector<std::string> logMatching(const std::string& prefix) const { return logMatching({prefix}); }
     void clearLog() { log.clear(); }
 
     // ---- Files, by full path

@@ -176,11 +176,22 @@ TEST_F(Load, TheIconsNotificationsAreKnownByTheirCodeWhateverTheTwipsPerPixel) {
 }
 
 TEST_F(Load, TaskbarCreatedAddsTheIconAgain) {
-    load();
+    loadAndStart();
+    platform.put("\\ws.txt");
+    form->timerTick();
+    platform.iconShown = false;  // a new shell shows nothing
     platform.trayCalls.clear();
     form->taskbarCreated();
-    ASSERT_FALSE(platform.trayCalls.empty());
-    EXPECT_EQ(platform.trayCalls.front().first, TrayMessage::Add);
+    // The add with the callback, then the ready picture, then the ready tip, and nothing else.
+    std::vector<std::pair<TrayMessage, std::uint32_t>> sent;
+    for (const auto& [message, record] : platform.trayCalls)
+        sent.emplace_back(message, testing::read32(record, tray_field::uFlags));
+    ASSERT_EQ(sent, (decltype(sent){{TrayMessage::Add, nif::Message}, {TrayMessage::Modify, nif::Icon},
+                                    {TrayMessage::Modify, nif::Tip}}));
+    EXPECT_EQ(testing::read32(platform.trayCalls[1].second, tray_field::hIcon), testing::pictureHandle(1));
+    EXPECT_EQ(testing::readField(platform.trayCalls[2].second, tray_field::szTip, 17),
+              std::string("Bot Ready online\0", 17));
+    EXPECT_TRUE(platform.iconShown);
 }
 
 TEST_F(Load, AnIconTheShellRefusesIsAddedAgainUntilItTakesItWithItsPictureAndTip) {

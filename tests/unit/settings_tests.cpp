@@ -15,11 +15,13 @@ EnvSettings parse(const std::string& text, EnvSettings start = {}) {
     return start;
 }
 
-TEST(EnvFile, ReadsTheThreeKeysFromLfLines) {
-    const EnvSettings s = parse("PORT=3033\nTAVRIO_API_KEY=qvx\nCOMPNEYNAME=demo shop\n");
-    EXPECT_EQ(s.serverPort, "3033");
-    EXPECT_EQ(s.apiKey, "qvx");
-    EXPECT_EQ(s.companyName, "DEMO SHOP");
+TEST(EnvFile, ReadsTheThreeKeysFromLfOrCrLfLines) {
+    for (const std::string end : {"\n", "\r\n"}) {
+        const EnvSettings s = parse("PORT=3033" + end + "TAVRIO_API_KEY=qvx" + end + "COMPNEYNAME=demo shop" + end);
+        EXPECT_EQ(s.serverPort, "3033");
+        EXPECT_EQ(s.apiKey, "qvx");
+        EXPECT_EQ(s.companyName, "DEMO SHOP");
+    }
 }
 
 TEST(EnvFile, BlanksAroundTheEqualsSignStopTheRemoval) {
@@ -54,13 +56,6 @@ TEST(EnvFile, OnlyTheFirstFourLinesCount) {
     const EnvSettings s = parse("a\nb\nc\nd\nPORT=1\nTAVRIO_API_KEY=k\n");
     EXPECT_EQ(s.serverPort, "");
     EXPECT_EQ(s.apiKey, "");
-}
-
-TEST(EnvFile, CrLfLineEndsGiveAllLines) {
-    const EnvSettings s = parse("PORT=3033\r\nTAVRIO_API_KEY=qvx\r\nCOMPNEYNAME=shop\r\n");
-    EXPECT_EQ(s.serverPort, "3033");
-    EXPECT_EQ(s.apiKey, "qvx");
-    EXPECT_EQ(s.companyName, "SHOP");
 }
 
 TEST(EnvFile, ShortEmptyAndOddFilesNeverFail) {

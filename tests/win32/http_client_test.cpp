@@ -182,7 +182,7 @@ TEST(HttpClientWin32, ASilentOrDrippingBotEndsInTheTimeoutFailure) {
     using tavrio::testing::RawBot;
     RawBot bot;
     const std::pair<const char*, RawBot::Play> cases[] = {
-        {"silent", RawBot::silent()},
+        {"silent", RawBot::silent(15000)},
         {"dripping",
          [](SOCKET s) {
              RawBot::says("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n")(s);
@@ -196,8 +196,9 @@ TEST(HttpClientWin32, ASilentOrDrippingBotEndsInTheTimeoutFailure) {
         bot.play(play);
         const DWORD started = GetTickCount();
         const HttpResult result = HttpClientWin32().send(request);
-        std::printf("[ time-out ] %-16s %s after %lu ms\n", name, result.ok ? "answer" : "failure",
-                    GetTickCount() - started);
+        const DWORD elapsed = GetTickCount() - started;
+        std::printf("[ time-out ] %-16s %s after %lu ms\n", name, result.ok ? "answer" : "failure", elapsed);
+        EXPECT_LT(elapsed, 10000u) << "ended by the client, not by the bot letting go";
         EXPECT_FALSE(result.ok) << result.body.size() << " bytes";
         EXPECT_EQ(result.errorNumber, static_cast<std::int32_t>(HRESULT_FROM_WIN32(12002)));  // ERROR_WINHTTP_TIMEOUT
     }
@@ -266,7 +267,7 @@ TEST(HttpClientWin32, ABotSpeakingBrokenHttpGivesAFailureOrACutAnswer) {
          },
          "abc"},
         {"reset halfway", RawBot::resetsAfter("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nhalf"), "*"},
-        {"never answers", RawBot::silent(), nullptr},
+        {"never answers", RawBot::silent(15000), nullptr},
     };
     HttpRequest request = get("http://localhost:" + std::to_string(bot.port()) + "/phone");
     request.timeouts = {2000, 2000, 2000, 2000};

@@ -62,9 +62,11 @@ public:
             setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
         };
     }
-    // Never answers: holds the connection until the client gives up.
-    static Play silent() {
-        return [](SOCKET s) {
+    // Never answers: holds the connection until the client gives up, or at the most `holdMs`, so that a client
+    // that would wait for ever fails the test instead of hanging it.
+    static Play silent(DWORD holdMs = 150000) {
+        return [holdMs](SOCKET s) {
+            setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&holdMs), sizeof holdMs);
             char byte;
             while (recv(s, &byte, 1, 0) > 0) {}
         };
