@@ -86,8 +86,8 @@ void Form1::end(EndReason reason) {
         return s_.window.end(how);
     }
     // Inside the tray object's own call (its menu is open): the object is released once that call has unwound,
-    // never under it. Exit waits for that; a close cannot (destroying the window ends the menu), nor can the session.
-    trayReleasePending_ = true;
+    // never under it (`mouseMove`). Exit waits for that; a close cannot (destroying the window ends the menu), nor
+    // can the session.
     if (reason == EndReason::Exit)
         exitPending_ = true;
     else
@@ -121,8 +121,8 @@ void Form1::mouseMove(int button, std::int32_t xTwips) {
     if (!SysTray || ending_) return;
     ++trayCallDepth_;
     SysTray->MouseMove(button, xTwips, s_.window);
-    if (--trayCallDepth_ > 0 || !trayReleasePending_) return;
-    trayReleasePending_ = false;
+    // The program began to end during the call, which therefore kept the tray object: it goes now.
+    if (--trayCallDepth_ > 0 || !ending_) return;
     SysTray.reset();
     if (exitPending_) s_.window.end(WindowEnd::EndProcess);
 }

@@ -153,8 +153,7 @@ private:
     bool ending_ = false;         // Exit or a close that proceeds: the window takes no more input
     bool windowVisible_ = false;  // as the core last set it
     int trayCallDepth_ = 0;       // inside clsSysTray::MouseMove
-    // Exit, or the release of the tray object, asked for there: each waits until the call has unwound.
-    bool exitPending_ = false, trayReleasePending_ = false;
+    bool exitPending_ = false;    // Exit was chosen there; the process ends once the call has unwound
     int trayAddRetries_ = 0;
     // The bot this panel launched, while nothing but the bot itself can end it.
     std::shared_ptr<StartedProcess> botProcess_;
