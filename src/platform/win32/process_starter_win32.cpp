@@ -42,6 +42,13 @@ private:
     UniqueHandle process_;
 };
 
+StartResult failure(DWORD error) {
+    StartResult result;
+    result.errorCode = error;
+    result.errorText = systemMessage(error);
+    return result;
+}
+
 StartResult start(const wchar_t* applicationName, std::wstring commandLine, WindowMode mode) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -49,16 +56,14 @@ StartResult start(const wchar_t* applicationName, std::wstring commandLine, Wind
     startup.wShowWindow = static_cast<WORD>(mode == WindowMode::Hidden ? SW_HIDE : SW_SHOWMINIMIZED);
     PROCESS_INFORMATION process{};
 
-    StartResult result;
     // CreateProcessW may write into the command line, so it gets a buffer of its own.
     if (!CreateProcessW(applicationName, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process)) {
-        result.errorCode = GetLastError();
-        result.errorText = systemMessage(result.errorCode);
-        return result;
+        return failure(GetLastError());
     }
     // Nobody waits for the new process; its handle is kept only to notice when it ends.
     CloseHandle(process.hThread);
+    StartResult result;
     result.started = true;
     result.processId = process.dwProcessId;
     result.process = std::make_shared<StartedProcessWin32>(process.hProcess);
@@ -83,12 +88,7 @@ StartResult ProcessStarterWin32::startCommandLine(const std::string& commandLine
         first == std::wstring::npos ? std::wstring() : line.substr(first, line.find_first_of(L" \t", first) - first);
     wchar_t system[MAX_PATH] = {};
     const UINT length = GetSystemDirectoryW(system, MAX_PATH);
-    if (word.empty() || length == 0 || length >= MAX_PATH) {
-        StartResult failed;
-        failed.errorCode = ERROR_FILE_NOT_FOUND;
-        failed.errorText = systemMessage(failed.errorCode);
-        return failed;
-    }
+    if (word.empty() || length == 0 || length >= MAX_PATH) return failure(ERROR_FILE_NOT_FOUND);
     std::wstring program = std::wstring(system, length) + L"\\" + word;
     if (word.find(L'.') == std::wstring::npos) program += L".exe";
     return start(program.c_str(), std::move(line), mode);
