@@ -23,8 +23,9 @@ public:
     explicit RandomBot(std::uint32_t seed) : random(seed) {}
 
     std::mt19937 random;
-    bool sawReady = false;      // the last look at ws.txt found it
-    bool launchedAlive = false;  // launched by the last START, and no kill since
+    bool sawReady = false;                          // the last look at ws.txt found it
+    bool launchedAlive = false;                     // launched by the last START, and no kill since
+    std::shared_ptr<testing::FakeProcess> lastBot;  // the bot the panel launched last, running or not
 
     bool chance(int percent) { return static_cast<int>(random() % 1000) < percent * 10; }
     bool chancePerMille(int perMille) { return static_cast<int>(random() % 1000) < perMille; }
@@ -45,7 +46,10 @@ public:
     StartResult startProgram(const std::string& path, WindowMode mode) override {
         nextProgramStart.started = !chancePerMille(20);
         const StartResult result = FakePlatform::startProgram(path, mode);
-        if (result.started) launchedAlive = true;
+        if (result.started) {
+            launchedAlive = true;
+            lastBot = started.back();
+        }
         return result;
     }
     StartResult startCommandLine(const std::string& commandLine, WindowMode mode) override {
@@ -143,7 +147,7 @@ TEST(WeekOfTicks, InvariantsHoldAfterEveryEvent) {
         if (bot.chancePerMille(5)) bot.toggle(kStart);
         if (bot.chancePerMille(2)) bot.put(kRestart);
         if (bot.chancePerMille(3)) bot.put(kCounter, std::to_string(second) + "\r\n");
-        if (bot.chancePerMille(1) && !bot.started.empty()) bot.started.back()->ended = 1;  // a bot that dies
+        if (bot.chancePerMille(1) && bot.lastBot) bot.lastBot->ended = 1;  // a bot that dies
         if (bot.chancePerMille(5)) {
             if (bot.locked.empty())
                 bot.locked.insert(FakePlatform::at(kQr));
