@@ -13,13 +13,15 @@ using testing::FormTest;
 struct Seen {
     std::vector<std::tuple<std::string, bool, bool, std::int32_t>> controls;
     std::uint32_t timer = 0;
+    std::int32_t tickCount = 0;  // which of the tick's late steps fall due
     bool windowVisible = false;
     TrayRecordBytes tray{};
     std::string tooltip;
     std::size_t trayCalls = 0;
     bool operator==(const Seen& other) const {
-        return controls == other.controls && timer == other.timer && windowVisible == other.windowVisible &&
-               tray == other.tray && tooltip == other.tooltip && trayCalls == other.trayCalls;
+        return controls == other.controls && timer == other.timer && tickCount == other.tickCount &&
+               windowVisible == other.windowVisible && tray == other.tray && tooltip == other.tooltip &&
+               trayCalls == other.trayCalls;
     }
 };
 
@@ -32,6 +34,7 @@ protected:
             s.controls.emplace_back(state.text, state.visible, state.enabled, state.textColor);
         }
         s.timer = platform.timer;
+        s.tickCount = form->tickCount();
         s.windowVisible = platform.visible;
         s.trayCalls = platform.trayCalls.size();
         if (form->sysTray()) {
@@ -128,21 +131,25 @@ TEST_F(InterruptedWait, StartWhoseBoxSeesAStopOrAnotherStartLeavesTheLaterStateA
     EXPECT_TRUE(platform.requests.empty()) << "the ready step did not run";
 }
 
-TEST_F(InterruptedWait, ATickWhoseEventPassSeesAStopAndAStartEndsThere) {
-    loadAndStart();
-    for (int i = 0; i < 119; ++i) form->timerTick();
-    platform.put("\\log\\message-counter.txt", "5\r\n");
-    Seen afterLater;
-    platform.onPump = [&] {
-        platform.onPump = nullptr;
-        form->click(ControlId::Command1);
-        form->click(ControlId::cmdStart);
-        afterLater = seen();
-    };
-    platform.requests.clear();
-    form->timerTick();  // tick 120, whose phone line and counter are due
-    EXPECT_EQ(seen(), afterLater);
-    EXPECT_TRUE(platform.requests.empty());
+TEST_F(InterruptedWait, ATickWhoseEventPassSeesAStopOrAStopAndAStartEndsThere) {
+    for (const bool startAgain : {false, true}) {
+        SCOPED_TRACE(startAgain ? "STOP and START" : "STOP");
+        loadAndStart();
+        for (int i = 0; i < 119; ++i) form->timerTick();
+        platform.visible = false;
+        platform.put("\\log\\message-counter.txt", "5\r\n");
+        Seen afterLater;
+        platform.onPump = [&] {
+            platform.onPump = nullptr;
+            form->click(ControlId::Command1);
+            if (startAgain) form->click(ControlId::cmdStart);
+            afterLater = seen();
+        };
+        platform.requests.clear();
+        form->timerTick();  // tick 120, whose phone line and counter are due
+        EXPECT_EQ(seen(), afterLater);
+        EXPECT_TRUE(platform.requests.empty());
+    }
 }
 
 TEST_F(InterruptedWait, TheLoadFinishesAfterItsBoxButLeavesInViewWhatATickShowedMeanwhile) {

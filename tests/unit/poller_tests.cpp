@@ -187,22 +187,6 @@ TEST_F(Poller, RestartRequestStopsWaitsAndStartsInTheSameTick) {
     EXPECT_EQ(form->sysTray()->TooltipText(), "Bot offline");
 }
 
-TEST_F(Poller, StopDuringTheEventPassEndsTheTickQuietly) {
-    loadAndStart();
-    ticks(29);
-    platform.visible = false;
-    platform.put("\\log\\message-counter.txt", "5\r\n");
-    platform.onPump = [this] {
-        form->click(ControlId::Command1);
-        platform.onPump = nullptr;
-    };
-    form->timerTick();  // tick 30
-    EXPECT_EQ(form->tickCount(), 1);
-    EXPECT_EQ(text(ControlId::LbNoMass), "No of Massage : 0") << "the counter is not read again";
-    EXPECT_FALSE(platform.visible);
-    EXPECT_EQ(platform.timer, 0u);
-}
-
 TEST_F(Poller, TickThatFallsDueDuringATickIsSkipped) {
     loadAndStart();
     int nested = 0;
