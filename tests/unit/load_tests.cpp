@@ -134,7 +134,9 @@ TEST_F(Load, ACloseFromOutsideTheSessionsEndOrExitStopsOnceRemovesTheIconAndEnds
         EXPECT_FALSE(platform.has("\\qr.txt"));
         EXPECT_EQ(platform.trayCalls.back().first, TrayMessage::Delete);
         EXPECT_EQ(platform.log.back(), end);
-        if (reason == EndReason::Exit) EXPECT_EQ(platform.timer, 0u) << "STOP";
+        if (reason == EndReason::Exit) {
+            EXPECT_EQ(platform.timer, 0u) << "STOP";
+        }
     }
 }
 
