@@ -27,4 +27,12 @@ std::string failureMessage(const HttpResult& failure) {
     return signedField(failure.errorNumber) + "\r\n" + failure.errorDescription;
 }
 
+std::string sendFailureMessage(const HttpResult& failure) {
+    if (failure.errorNumber != kTimedOutError) return failureMessage(failure);
+    // The bot had the message and may send it after all: a second Send would send it twice.
+    return failureMessage(failure) +
+           "\r\n\r\nThe bot did not answer in time, but it may still send the message. Check whether it "
+           "arrived before you send it again.";
+}
+
 }  // namespace tavrio

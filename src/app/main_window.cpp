@@ -39,9 +39,12 @@ void Form1::load() {
     // START runs to its end here, before the settings are read; it uses none of them.
     const std::string autoStart =
         ReadIniValue(s_.files, s_.profile, path(file::kConfIni), "tavriobot", "Autostrat", "0");
-    if (leadingNumber(autoStart) == 1) pressStart();  // the load goes on even when the user ended START meanwhile
+    // The load goes on even when the user ended START meanwhile, but not once the program began to end.
+    if (leadingNumber(autoStart) == 1) pressStart();
+    if (ending_) return;
 
     LoadEnvFile(path(file::kEnv));
+    if (ending_) return;
     setText(ControlId::LBCOMP, companyName_);
     setText(ControlId::lbkey, apiKey_);
     setText(ControlId::txtPort, serverPort_);
@@ -94,14 +97,17 @@ void Form1::end(EndReason reason) {
         s_.window.end(how);
 }
 
+bool Form1::undisturbedSince(std::uint32_t actions) const { return botActions_ == actions && !ending_; }
+
 bool Form1::waitUndisturbed(const std::function<void()>& wait) {
     const std::uint32_t before = botActions_;
     wait();
-    return botActions_ == before;
+    return undisturbedSince(before);
 }
 
 void Form1::click(ControlId id) {
-    if (ending_ || !control(id).enabled) return;
+    // A hidden control does nothing either: a click can still arrive from outside as a command message.
+    if (ending_ || !control(id).enabled || !control(id).visible) return;
     switch (id) {
         case ControlId::cmdStart:
         case ControlId::mnustart: pressStart(); break;

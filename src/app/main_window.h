@@ -109,8 +109,10 @@ private:
     // the tray menu. True when no START, STOP, Exit, restart or close ran during `wait`. Otherwise the waiting
     // operation changes nothing more of the bot's state: it stays exactly as that later action left it.
     bool waitUndisturbed(const std::function<void()>& wait);
+    // The same for a stretch of waits: true when the count of actions is still `actions` and nothing ends.
+    bool undisturbedSince(std::uint32_t actions) const;
     void setStartEnabled(bool enabled);  // cmdStart and mnustart, always together
-    void removeSession();  // Command3
+    void removeSession();                // Command3
     // True when the bot this panel started has ended without the panel ending it; the panel is then stopped.
     bool botEndedOnItsOwn();
     void waitForPendingKills();

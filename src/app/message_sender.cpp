@@ -52,12 +52,12 @@ void Form1::SendTextMessage() {
     request.method = "POST";
     request.headers = {{"Content-Type", "application/json"}, {"Authorization", "qvx"}};
     request.body = sendTextBody(control(ControlId::txtPhone).text, control(ControlId::txtMessage).text);
-    // WinHTTP's documented defaults (no resolve time-out), set: under Wine a request without them waits for
-    // ever on a bot that never answers.
+    // WinHTTP's documented defaults for each phase (no resolve time-out), set because under Wine a request without
+    // them waits for ever; the whole request ends at their sum, two minutes, however slowly the bot answers.
     request.timeouts = {0, 60000, 30000, 30000};
     const HttpResult result = sendToBot(botUrl("/send-text"), std::move(request));
     // The bot's answer whatever its status, or what went wrong.
-    s_.messages.show(result.ok ? result.body : failureMessage(result), MessageIcon::None);
+    s_.messages.show(result.ok ? result.body : sendFailureMessage(result), MessageIcon::None);
 }
 
 }  // namespace tavrio

@@ -89,14 +89,13 @@ bool Form1::RefreshBotState() {
                 SysTray->TooltipText(kReadyTooltip);
             }
             setText(ControlId::Label5, "");
-        } else {
-            stopSayingReady(SysTray.get(), s_.window);
+            return true;
         }
-    } else {
-        setText(ControlId::lblStatus, " Waiting for Session...");
-        setColor(ControlId::lblStatus, kRed);
-        stopSayingReady(SysTray.get(), s_.window);
     }
+    // No ready bot, or its marker vanished between the two looks: the window and the tray both say waiting.
+    setText(ControlId::lblStatus, " Waiting for Session...");
+    setColor(ControlId::lblStatus, kRed);
+    stopSayingReady(SysTray.get(), s_.window);
     return true;
 }
 

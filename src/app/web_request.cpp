@@ -30,7 +30,8 @@ std::string Form1::WebRequest(const std::optional<std::string>& URL, const std::
 std::optional<std::string> Form1::ReadFileToText(const std::string& FilePath) {
     const std::optional<std::uint64_t> size = s_.files.fileSize(FilePath);
     if (!size || *size == 0) return std::nullopt;  // missing, locked, or nothing to read
-    const std::optional<std::string> bytes = s_.files.readBytes(FilePath, 0, std::min<std::uint64_t>(*size, kMaxQrFileBytes));
+    const std::optional<std::string> bytes =
+        s_.files.readBytes(FilePath, 0, std::min<std::uint64_t>(*size, kMaxQrFileBytes));
     if (!bytes || bytes->empty()) return std::nullopt;
     return decodeFileText(*bytes, s_.codec);
 }

@@ -4,8 +4,8 @@
 namespace tavrio {
 namespace {
 
-ControlState make(ControlKind kind, const char* text, std::int32_t left, std::int32_t top,
-                  std::int32_t width, std::int32_t height, bool visible = true) {
+ControlState make(ControlKind kind, const char* text, std::int32_t left, std::int32_t top, std::int32_t width,
+                  std::int32_t height, bool visible = true) {
     ControlState c;
     c.kind = kind;
     c.text = text;

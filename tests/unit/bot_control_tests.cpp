@@ -126,8 +126,12 @@ TEST_F(BotControl, UndeletableMarkersNeverStopStartOrStop) {
     EXPECT_TRUE(platform.shown.empty());
 }
 
-TEST_F(BotControl, RemoveSessionDeletesAlwaysAndWaitsASecond) {
+TEST_F(BotControl, RemoveSessionDeletesAlwaysAndWaitsASecondButOnlyWhileShown) {
     load();
+    form->click(ControlId::cmdStart);
+    platform.put("\\session.db");
+    form->click(ControlId::Command3);  // hidden while the bot runs, yet sent as a command from outside
+    EXPECT_TRUE(platform.has("\\session.db"));
     form->click(ControlId::Command1);  // shows the button
     for (bool present : {true, false}) {
         if (present) platform.put("\\session.db");
@@ -145,10 +149,10 @@ TEST_F(BotControl, ALaunchWaitsForEveryPendingKillSoThatNoneCanEndTheNewBot) {
     platform.commandsLinger = true;
     form->click(ControlId::cmdStart);
     // The order is the point: a kill still running once the bot is launched would end it.
-    EXPECT_EQ(platform.logMatching({"command taskkill", "sleep", "wait-for-end", "program"}),
-              (std::vector<std::string>{"command taskkill /f /im bot.exe hidden", "sleep 1000",
-                                        "wait-for-end taskkill /f /im bot.exe 4000",
-                                        "program C:\\panel\\bot.exe hidden"}));
+    EXPECT_EQ(
+        platform.logMatching({"command taskkill", "sleep", "wait-for-end", "program"}),
+        (std::vector<std::string>{"command taskkill /f /im bot.exe hidden", "sleep 1000",
+                                  "wait-for-end taskkill /f /im bot.exe 4000", "program C:\\panel\\bot.exe hidden"}));
     // STOP's kill may still be on its way when START starts its own: the launch waits for both.
     form->click(ControlId::Command1);
     platform.clearLog();
@@ -159,7 +163,8 @@ TEST_F(BotControl, ALaunchWaitsForEveryPendingKillSoThatNoneCanEndTheNewBot) {
     for (const auto& process : platform.started) process->endsDuringWait = false;
     platform.clearLog();
     form->click(ControlId::cmdStart);
-    EXPECT_EQ(platform.logMatching("wait-for-end"), std::vector<std::string>{"wait-for-end taskkill /f /im bot.exe 4000"});
+    EXPECT_EQ(platform.logMatching("wait-for-end"),
+              std::vector<std::string>{"wait-for-end taskkill /f /im bot.exe 4000"});
     EXPECT_EQ(platform.logMatching("program").size(), 1u);
 }
 

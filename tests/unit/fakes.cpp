@@ -20,7 +20,10 @@ std::vector<std::string> FakePlatform::logMatching(std::initializer_list<std::st
     return out;
 }
 
-bool FakePlatform::isPlainFile(const std::string& path) { return files.count(path) && !hidden.count(path); }
+bool FakePlatform::isPlainFile(const std::string& path) {
+    if (onLook) onLook(path);
+    return files.count(path) && !hidden.count(path);
+}
 
 bool FakePlatform::deleteFile(const std::string& path) {
     log.push_back("delete " + path);
@@ -57,6 +60,7 @@ std::string FakePlatform::toUpper(const std::string& text) {
 
 bool FakeProcess::waitForEnd(std::uint32_t ms) {
     log_.push_back("wait-for-end " + name + " " + std::to_string(ms));
+    if (auto hook = onWait_) hook();  // a copy: the hook may clear itself
     if (endsDuringWait && !ended) ended = 0;
     if (!ended) now_ += ms;  // waited in vain, to the end
     return ended.has_value();
@@ -66,7 +70,7 @@ StartResult FakePlatform::startProgram(const std::string& applicationPath, Windo
     log.push_back("program " + applicationPath + (mode == WindowMode::Hidden ? " hidden" : " minimized"));
     StartResult result = nextProgramStart;
     if (result.started) {
-        result.process = std::make_shared<FakeProcess>(applicationPath, log, now);
+        result.process = std::make_shared<FakeProcess>(applicationPath, log, now, onWaitForEnd);
         started.push_back(std::static_pointer_cast<FakeProcess>(result.process));
     }
     return result;
@@ -74,7 +78,7 @@ StartResult FakePlatform::startProgram(const std::string& applicationPath, Windo
 
 StartResult FakePlatform::startCommandLine(const std::string& commandLine, WindowMode mode) {
     log.push_back("command " + commandLine + (mode == WindowMode::Hidden ? " hidden" : " minimized"));
-    auto process = std::make_shared<FakeProcess>(commandLine, log, now);
+    auto process = std::make_shared<FakeProcess>(commandLine, log, now, onWaitForEnd);
     if (!commandsLinger) process->ended = 0;
     started.push_back(process);
     return {true, 1, 0, "", process};

@@ -19,8 +19,8 @@ namespace tavrio::testing {
 // A started program whose end the test decides.
 class FakeProcess : public StartedProcess {
 public:
-    FakeProcess(std::string name, std::vector<std::string>& log, std::uint64_t& now)
-        : name(std::move(name)), log_(log), now_(now) {}
+    FakeProcess(std::string name, std::vector<std::string>& log, std::uint64_t& now, std::function<void()>& onWait)
+        : name(std::move(name)), log_(log), now_(now), onWait_(onWait) {}
     std::string name;
     std::optional<std::uint32_t> ended;  // the exit code once it has ended
     bool endsDuringWait = true;
@@ -30,6 +30,7 @@ public:
 private:
     std::vector<std::string>& log_;
     std::uint64_t& now_;
+    std::function<void()>& onWait_;
 };
 
 class FakePlatform : public FileSystem,
@@ -58,6 +59,7 @@ public:
     // ---- Files, by full path
     std::map<std::string, std::string> files;
     std::set<std::string> hidden, locked, undeletable;
+    std::function<void(const std::string&)> onLook;  // before each look at whether a file is there
     void put(const std::string& name, const std::string& content = "") { files[at(name)] = content; }
     bool has(const std::string& name) const { return files.count(at(name)) != 0; }
     std::uint64_t bytesRead = 0;
@@ -76,6 +78,7 @@ public:
     StartResult nextProgramStart{true, 4242, 0, "", nullptr};
     bool commandsLinger = false;
     std::vector<std::shared_ptr<FakeProcess>> started;  // every program and command, in order
+    std::function<void()> onWaitForEnd;  // messages sent from outside, arriving while the panel waits for a process
     StartResult startProgram(const std::string& applicationPath, WindowMode mode) override;
     StartResult startCommandLine(const std::string& commandLine, WindowMode mode) override;
 

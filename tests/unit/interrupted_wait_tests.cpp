@@ -123,12 +123,39 @@ TEST_F(InterruptedWait, StartWhoseBoxSeesAStopOrAnotherStartLeavesTheLaterStateA
     platform.put("\\ws.txt");
     platform.nextProgramStart = {false, 0, 2, "gone", nullptr};
     platform.requests.clear();
-    const Seen afterStop = interruptAtItsBox([&] { act(Action::Stop); }, [&] {
-        platform.onSleep = [&](std::uint32_t) { platform.put("\\ws.txt"); };
-        form->timerTick();
-    });
+    const Seen afterStop = interruptAtItsBox([&] { act(Action::Stop); },
+                                             [&] {
+                                                 platform.onSleep = [&](std::uint32_t) { platform.put("\\ws.txt"); };
+                                                 form->timerTick();
+                                             });
     EXPECT_EQ(seen(), afterStop);
     EXPECT_TRUE(platform.requests.empty()) << "the ready step did not run";
+}
+
+TEST_F(InterruptedWait, AStartWhoseWaitForTheKillsSeesAnotherActionLaunchesNothing) {
+    for (const Action action : kActions) {
+        SCOPED_TRACE(static_cast<int>(action));
+        loadAndStart();
+        platform.commandsLinger = true;  // every kill still runs when START waits for it
+        for (int i = 0; i < 3; ++i) form->click(ControlId::Command1);
+        Seen afterLater;
+        platform.onWaitForEnd = [&] {
+            platform.onWaitForEnd = nullptr;
+            act(action);  // adds a kill of its own while START goes over the pending ones
+            afterLater = seen();
+        };
+        platform.clearLog();
+        form->click(ControlId::cmdStart);
+        EXPECT_EQ(seen(), afterLater);
+        EXPECT_TRUE(platform.logMatching("program").empty()) << "no bot that nobody would watch";
+        if (action == Action::Stop) {
+            // The kills that START did not see end are still waited for by the next launch.
+            platform.clearLog();
+            form->click(ControlId::cmdStart);
+            EXPECT_EQ(platform.logMatching("wait-for-end").size(), 5u);
+            EXPECT_EQ(platform.logMatching("program").size(), 1u);
+        }
+    }
 }
 
 TEST_F(InterruptedWait, ATickWhoseEventPassSeesAStopOrAStopAndAStartEndsThere) {

@@ -188,7 +188,8 @@ TEST_F(Load, TaskbarCreatedAddsTheIconAgain) {
     std::vector<std::pair<TrayMessage, std::uint32_t>> sent;
     for (const auto& [message, record] : platform.trayCalls)
         sent.emplace_back(message, testing::read32(record, tray_field::uFlags));
-    ASSERT_EQ(sent, (decltype(sent){{TrayMessage::Add, nif::Message}, {TrayMessage::Modify, nif::Icon},
+    ASSERT_EQ(sent, (decltype(sent){{TrayMessage::Add, nif::Message},
+                                    {TrayMessage::Modify, nif::Icon},
                                     {TrayMessage::Modify, nif::Tip}}));
     EXPECT_EQ(testing::read32(platform.trayCalls[1].second, tray_field::hIcon), testing::pictureHandle(1));
     EXPECT_EQ(testing::readField(platform.trayCalls[2].second, tray_field::szTip, 17),

@@ -131,6 +131,17 @@ TEST_F(Poller, TheTraySaysReadyOnlyWhileTheWindowDoes) {
     platform.put("\\qr.txt", "code");
     form->timerTick();
     EXPECT_EQ(form->sysTray()->TooltipText(), "QR Pl. Scan");
+    // The marker vanishes between the ready step's two looks: both say waiting.
+    platform.put("\\ws.txt");
+    form->timerTick();
+    int looks = 0;
+    platform.onLook = [&](const std::string& path) {
+        if (path == FakePlatform::at("\\ws.txt") && ++looks == 2) platform.files.erase(path);
+    };
+    form->timerTick();
+    EXPECT_EQ(text(ControlId::lblStatus), " Waiting for Session...");
+    EXPECT_EQ(form->sysTray()->record().hIcon, testing::pictureHandle(0));
+    EXPECT_EQ(form->sysTray()->TooltipText(), "Tavrio Massage System");
 }
 
 TEST_F(Poller, BotThatStopsAnsweringShowsTheFailureEveryTick) {

@@ -58,6 +58,15 @@ TEST_F(Sender, FailureIsReportedAndTheWindowStaysAsItWas) {
     EXPECT_EQ(platform.shown[0].first, "-2147012867\r\nA connection with the server could not be established");
     EXPECT_EQ(text(ControlId::txtMessage), "keep me");
 
+    // A time-out says that the message may still go out.
+    platform.answers = {{false, 0, "", static_cast<std::int32_t>(0x80072EE2), "The operation timed out"}};
+    form->click(ControlId::Command2);
+    EXPECT_EQ(
+        platform.shown.back().first.rfind("-2147012894\r\nThe operation timed out\r\n\r\nThe bot did not answer in "
+                                          "time, but it may still send the message.",
+                                          0),
+        0u);
+
     platform.shown.clear();
     platform.requests.clear();
     form->textEdited(ControlId::txtPort, "80@example.com");
