@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Every test: the host unit tests (core, QR encoder, simulator logic), then the Windows build's tests under
-# Wine (the end-to-end suite drives the real TavrioPanel.exe with the bot simulator as bot.exe).
+# Every test: the host unit tests (core, QR encoder, simulator logic), natively and under the sanitizers, then the
+# Windows build's tests under Wine (the end-to-end suite drives the real TavrioPanel.exe with the bot simulator as
+# bot.exe).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${TAVRIO_JOBS:-2}
@@ -9,6 +10,11 @@ echo "== host build and unit tests"
 cmake --preset host >/dev/null
 cmake --build --preset host -j"$jobs"
 ctest --preset host -j"$jobs"
+
+echo "== the same host tests under the address and undefined-behaviour sanitizers"
+cmake --preset host-debug >/dev/null
+cmake --build --preset host-debug -j"$jobs"
+ctest --preset host-debug -j"$jobs"
 
 echo "== fuzz targets: a short run of each, all at once"
 FUZZ_PARALLEL=1 bash scripts/fuzz.sh 20
