@@ -124,6 +124,7 @@ bool ControlMirror::createControl(HWND parent, ControlId id, const ControlState&
 
 void ControlMirror::apply(ControlId id, const ControlState& state) {
     if (indexOf(id) >= kControlCount) return;
+    const bool recoloured = colors_[indexOf(id)] != state.textColor;
     colors_[indexOf(id)] = state.textColor;
     if (state.kind == ControlKind::MenuItem) {
         applyMenuItem(id, state);
@@ -146,8 +147,8 @@ void ControlMirror::apply(ControlId id, const ControlState& state) {
     if (reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)) != font(state)) {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font(state)), TRUE);
     }
-    // The colour is drawn from `colors_` when the control paints.
-    if (state.textColor != kDefaultColor) InvalidateRect(control, nullptr, TRUE);
+    // The colour is drawn from `colors_` when the control paints, the default one too.
+    if (recoloured) InvalidateRect(control, nullptr, TRUE);
     if ((IsWindowEnabled(control) != FALSE) != state.enabled) EnableWindow(control, state.enabled);
     if (((GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0) != state.visible) {
         ShowWindow(control, state.visible ? SW_SHOWNA : SW_HIDE);
