@@ -150,7 +150,7 @@ class ShellTray {
 public:
     virtual ~ShellTray() = default;
     // Shell_NotifyIconA with the record in its 32-bit ANSI layout; the implementation converts it to the
-    // build's native NOTIFYICONDATAA. The result is not looked at by the caller, but is returned for tests.
+    // build's native NOTIFYICONDATAA. False when the shell refused the call: a refused add is made again later.
     virtual bool notifyIcon(TrayMessage message, const TrayRecordBytes& record) = 0;
 };
 

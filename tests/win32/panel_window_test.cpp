@@ -204,6 +204,13 @@ TEST_F(PanelWindowTest, StartMirrorsTheRunningStateAndTheTimerTicks) {
     EXPECT_EQ(text(ControlId::QR1), "2@pairing,text");
     EXPECT_TRUE(visible(ControlId::QR1));
     EXPECT_TRUE(IsWindowVisible(mainWindow()));
+
+    // A colour set back to the default repaints as well.
+    ControlState status = form->control(ControlId::lblStatus);
+    ValidateRect(control(ControlId::lblStatus), nullptr);
+    status.textColor = kDefaultColor;
+    window->applyControl(ControlId::lblStatus, status);
+    EXPECT_TRUE(GetUpdateRect(control(ControlId::lblStatus), nullptr, FALSE));
 }
 
 TEST_F(PanelWindowTest, TypingReachesTheCoreAndTheCoresTextReplacesIt) {
