@@ -1,6 +1,6 @@
 // The installer under Wine, silent as an administrator runs it: what it leaves in a bot's folder, the shortcuts
-// and the Apps & Features key, the panel started as Windows starts it at log-in, an upgrade over a running panel,
-// and the uninstaller.
+// and the Apps & Features key, the panel started as Windows starts it at log-in, an upgrade over a running panel
+// that starts it again, the Startup shortcut of a silent install, and the uninstaller.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <shobjidl.h>
