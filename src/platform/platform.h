@@ -66,8 +66,7 @@ public:
 struct StartResult {
     bool started = false;
     std::uint32_t processId = 0;
-    std::uint32_t errorCode = 0;              // the system's error number when not started
-    std::string errorText;                    // the system's description of it
+    std::string errorText;                    // when not started: the system's description of why
     std::shared_ptr<StartedProcess> process;  // when started
 };
 
