@@ -1,5 +1,5 @@
-#include "app/counter_file.h"
 #include "app/bot_http.h"
+#include "app/counter_file.h"
 #include "form_fixture.h"
 #include "last_line_oracle.h"
 
@@ -252,7 +252,8 @@ TEST(CounterFile, ReadingFromTheEndAgreesWithReadingTheWholeFile) {
             files.files["f"] = content;
             const LastLine last = readLastLine(files, "f", chunk);
             ASSERT_TRUE(last.readable);
-            EXPECT_EQ(last.hasLine ? std::optional(last.line) : std::nullopt, testing::lastLineReadFromTheStart(content))
+            EXPECT_EQ(last.hasLine ? std::optional(last.line) : std::nullopt,
+                      testing::lastLineReadFromTheStart(content))
                 << content << " " << chunk;
         }
     }
