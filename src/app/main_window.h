@@ -73,6 +73,8 @@ public:
     void taskbarCreated();
     // The tray icon's add is due again: the shell refused it, or took it too late to say so.
     void trayRetryTick();
+    // The pause after a bot ended on its own is over: it is started again.
+    void restartTick();
 
     // ---- State, for the real window and for tests
     const ControlState& control(ControlId id) const { return controls_[static_cast<std::size_t>(id)]; }

@@ -97,6 +97,8 @@ class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
     virtual void show(const std::string& text, MessageIcon icon) = 0;
+    // Closes the box shown last that is still open, as its OK button would; its `show` then returns.
+    virtual void closeLatest() = 0;
 };
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -25,6 +25,8 @@ public:
     virtual void setTimerInterval(std::uint32_t milliseconds) = 0;
     // The timer that tries the tray icon's add again (`Form1::trayRetryTick`); 0 stops it.
     virtual void setTrayRetryTimer(std::uint32_t milliseconds) = 0;
+    // The pause before a bot that ended on its own is started again (`Form1::restartTick`); 0 stops it.
+    virtual void setRestartTimer(std::uint32_t milliseconds) = 0;
     // Handles every window event that is pending now, once, then returns.
     virtual void pumpPendingEvents() = 0;
     // Opens the tray popup menu at the mouse pointer; returns when it has closed (and its choice has run).

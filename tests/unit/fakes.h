@@ -92,6 +92,7 @@ public:
     std::vector<std::pair<std::string, MessageIcon>> shown;
     std::function<void(const std::string&)> onShow;  // what the user does while the box is open
     void show(const std::string& text, MessageIcon icon) override;
+    void closeLatest() override { log.push_back("close-box"); }
 
     // ---- HTTP: scripted answers, the default when the script is empty
     std::vector<HttpRequest> requests;
@@ -131,6 +132,8 @@ public:
     void setWindowVisible(bool v) override;
     void setTimerInterval(std::uint32_t ms) override;
     void setTrayRetryTimer(std::uint32_t ms) override { trayRetryTimer = ms; }
+    std::uint32_t restartTimer = 0;
+    void setRestartTimer(std::uint32_t ms) override { restartTimer = ms; }
     void pumpPendingEvents() override;
     void showPopupMenu() override;
     std::uint32_t windowHandle() override { return 0x10A2; }

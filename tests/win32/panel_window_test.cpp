@@ -22,6 +22,7 @@ namespace tavrio::win32 {
 namespace {
 
 struct Recorder : ProcessStarter, Clock, MessageBoxes, HttpClient, ShellTray {
+    void closeLatest() override {}
     std::vector<std::string> commands;
     std::vector<std::uint32_t> sleeps;
     std::vector<std::string> boxes;

@@ -3,7 +3,36 @@
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32.h"
 
+#include <string_view>
+#include <vector>
+
 namespace tavrio::win32 {
+namespace {
+
+// The boxes open on this thread, innermost last: MessageBoxW keeps its dialog to itself, so each show notes the
+// dialog it creates through a hook that lives as long as its box.
+thread_local std::vector<HWND> openBoxes;
+
+LRESULT CALLBACK noteTheBox(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND && !openBoxes.empty() && openBoxes.back() == nullptr) {
+        wchar_t className[16] = {};
+        const HWND window = reinterpret_cast<HWND>(wParam);
+        if (GetClassNameW(window, className, 16) > 0 && std::wstring_view(className) == L"#32770")
+            openBoxes.back() = window;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+void MessageBoxesWin32::closeLatest() {
+    for (auto box = openBoxes.rbegin(); box != openBoxes.rend(); ++box) {
+        if (*box != nullptr && IsWindow(*box)) {
+            PostMessageW(*box, WM_COMMAND, IDOK, 0);
+            return;
+        }
+    }
+}
 
 void MessageBoxesWin32::show(const std::string& text, MessageIcon icon) {
     UINT style = MB_OK;
@@ -11,7 +40,11 @@ void MessageBoxesWin32::show(const std::string& text, MessageIcon icon) {
     // The owner is usually hidden (the program lives in the tray); without this the box can open behind
     // whatever the user is working in.
     style |= MB_SETFOREGROUND;
+    openBoxes.push_back(nullptr);
+    HHOOK hook = SetWindowsHookExW(WH_CBT, noteTheBox, nullptr, GetCurrentThreadId());
     MessageBoxW(fromHandle32<HWND>(owner_.windowHandle()), widen(text).c_str(), kProgramTitle, style);
+    if (hook != nullptr) UnhookWindowsHookEx(hook);
+    openBoxes.pop_back();
 }
 
 }  // namespace tavrio::win32

@@ -7,7 +7,7 @@
 namespace tavrio::win32 {
 namespace {
 
-constexpr UINT_PTR kPollTimerId = 1, kTrayRetryTimerId = 2;
+constexpr UINT_PTR kPollTimerId = 1, kTrayRetryTimerId = 2, kRestartTimerId = 3;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;  // fixed single border, close button only
 constexpr DWORD kWindowExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
 constexpr int kMiddleButton = 4;
@@ -84,6 +84,8 @@ void PanelWindow::setTimerInterval(std::uint32_t milliseconds) { setOrKillTimer(
 void PanelWindow::setTrayRetryTimer(std::uint32_t milliseconds) {
     setOrKillTimer(window_, kTrayRetryTimerId, milliseconds);
 }
+
+void PanelWindow::setRestartTimer(std::uint32_t milliseconds) { setOrKillTimer(window_, kRestartTimerId, milliseconds); }
 
 void PanelWindow::pumpPendingEvents() {
     MSG message{};
@@ -163,6 +165,7 @@ LRESULT PanelWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             if (wParam == kPollTimerId) form_->timerTick();
             if (wParam == kTrayRetryTimerId) form_->trayRetryTick();
+            if (wParam == kRestartTimerId) form_->restartTick();
             return 0;
         // The tray icon's notifications arrive here too: its callback message is WM_MOUSEMOVE, with the
         // notification code where the x position would be.
@@ -198,6 +201,7 @@ LRESULT PanelWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DESTROY:
             KillTimer(window_, kPollTimerId);
             KillTimer(window_, kTrayRetryTimerId);
+            KillTimer(window_, kRestartTimerId);
             // Nothing reaches the core, nor a destroyed control, from here on.
             form_ = nullptr;
             mirror_.forget();

@@ -34,6 +34,7 @@ public:
     void setWindowVisible(bool visible) override;
     void setTimerInterval(std::uint32_t milliseconds) override;
     void setTrayRetryTimer(std::uint32_t milliseconds) override;
+    void setRestartTimer(std::uint32_t milliseconds) override;
     void pumpPendingEvents() override;
     void showPopupMenu() override;
     std::uint32_t windowHandle() override;
