@@ -52,7 +52,8 @@ public:
 // Processes.
 enum class WindowMode { Hidden, MinimizedWithFocus };
 
-// A started program, kept so that its end can be noticed. Dropping it neither ends nor waits for the program.
+// A started program, kept so that its end can be noticed. Dropping it neither waits for the program nor ends it,
+// unless it came from `startSupervised`.
 class StartedProcess {
 public:
     virtual ~StartedProcess() = default;
@@ -61,6 +62,9 @@ public:
     // Waits at most `milliseconds` for the program to end, repainting the panel's window meanwhile but handling
     // no input; true once it has ended.
     virtual bool waitForEnd(std::uint32_t milliseconds) = 0;
+    // Ends the program and, when it was started supervised, every program it started that still runs; false when
+    // the system refused.
+    virtual bool endWithEverythingItStarted() = 0;
 };
 
 struct StartResult {
@@ -75,6 +79,10 @@ public:
     virtual ~ProcessStarter() = default;
     // Starts exactly the program file `applicationPath` with no arguments, not waited for.
     virtual StartResult startProgram(const std::string& applicationPath, WindowMode mode) = 0;
+    // The same, but the program and everything it starts end together with the returned process: when its last
+    // owner drops it, and when the panel ends in any way, killed or crashed too. Where the system cannot tie them
+    // together (an old Windows whose panel already runs inside a job), the program runs as `startProgram`'s does.
+    virtual StartResult startSupervised(const std::string& applicationPath, WindowMode mode) = 0;
     // Starts a console command line, its first word being a program of the system folder (never searched for),
     // not waited for.
     virtual StartResult startCommandLine(const std::string& commandLine, WindowMode mode) = 0;

@@ -76,6 +76,18 @@ StartResult FakePlatform::startProgram(const std::string& applicationPath, Windo
     return result;
 }
 
+bool FakeProcess::endWithEverythingItStarted() {
+    log_.push_back("end-tree " + name);
+    if (!ended) ended = 1;
+    return true;
+}
+
+StartResult FakePlatform::startSupervised(const std::string& applicationPath, WindowMode mode) {
+    StartResult result = startProgram(applicationPath, mode);
+    if (result.process) static_cast<FakeProcess&>(*result.process).supervised = true;
+    return result;
+}
+
 StartResult FakePlatform::startCommandLine(const std::string& commandLine, WindowMode mode) {
     log.push_back("command " + commandLine + (mode == WindowMode::Hidden ? " hidden" : " minimized"));
     auto process = std::make_shared<FakeProcess>(commandLine, log, now, onWaitForEnd);

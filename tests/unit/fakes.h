@@ -24,8 +24,10 @@ public:
     std::string name;
     std::optional<std::uint32_t> ended;  // the exit code once it has ended
     bool endsDuringWait = true;
+    bool supervised = false;  // started with `startSupervised`
     std::optional<std::uint32_t> exitCode() override { return ended; }
     bool waitForEnd(std::uint32_t ms) override;
+    bool endWithEverythingItStarted() override;  // logs "end-tree <name>"; ends it with code 1
 
 private:
     std::vector<std::string>& log_;
@@ -80,6 +82,8 @@ public:
     std::vector<std::shared_ptr<FakeProcess>> started;  // every program and command, in order
     std::function<void()> onWaitForEnd;  // messages sent from outside, arriving while the panel waits for a process
     StartResult startProgram(const std::string& applicationPath, WindowMode mode) override;
+    // Logs as `startProgram` does (and goes through it), marking the process supervised.
+    StartResult startSupervised(const std::string& applicationPath, WindowMode mode) override;
     StartResult startCommandLine(const std::string& commandLine, WindowMode mode) override;
 
     // ---- Waits: run `onSleep` (a bot writing files meanwhile, say) instead of sleeping

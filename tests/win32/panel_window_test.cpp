@@ -33,6 +33,7 @@ struct Recorder : ProcessStarter, Clock, MessageBoxes, HttpClient, ShellTray {
         commands.push_back("program " + path);
         return {true, 4242, "", nullptr};
     }
+    StartResult startSupervised(const std::string& path, WindowMode mode) override { return startProgram(path, mode); }
     StartResult startCommandLine(const std::string& line, WindowMode) override {
         commands.push_back("command " + line);
         return {true, 1, "", nullptr};

@@ -204,6 +204,48 @@ TEST_F(ProcessStarterWin32Test, AFolderWithBlanksNeverStartsAnotherProgram) {
     EXPECT_EQ(testing::readWhole(report), "");
 }
 
+// A supervised program and the program it started end together: when asked to, and when its owner drops it.
+// An unsupervised one is ended alone.
+TEST_F(ProcessStarterWin32Test, ASupervisedProgramEndsWithEverythingItStarted) {
+    const std::string spawn = folder.at("spawn.txt");
+    SetEnvironmentVariableW(testing::kChildSleepVariable, L"60000");
+    SetEnvironmentVariableW(testing::kChildReportVariable, widen(report).c_str());
+    auto startTree = [&] {
+        DeleteFileW(widen(spawn).c_str());
+        SetEnvironmentVariableW(testing::kChildSpawnVariable, widen(spawn).c_str());
+        StartResult started = processes.startSupervised(self(), WindowMode::Hidden);
+        SetEnvironmentVariableW(testing::kChildSpawnVariable, nullptr);
+        EXPECT_TRUE(started.started) << started.errorText;
+        for (int i = 0; i < 200 && testing::readWhole(spawn).empty(); ++i) Sleep(50);
+        const DWORD grandchild = static_cast<DWORD>(std::stoul("0" + testing::readWhole(spawn)));
+        return std::make_pair(started, ownHandle(OpenProcess(SYNCHRONIZE, FALSE, grandchild)));
+    };
+    auto ends = [](HANDLE process) {
+        return process != nullptr && WaitForSingleObject(process, 20000) == WAIT_OBJECT_0;
+    };
+
+    auto [asked, askedChild] = startTree();
+    ASSERT_TRUE(askedChild);
+    EXPECT_TRUE(asked.process->endWithEverythingItStarted());
+    EXPECT_TRUE(asked.process->waitForEnd(20000));
+    EXPECT_EQ(asked.process->exitCode(), std::optional<std::uint32_t>(1));
+    EXPECT_TRUE(ends(askedChild.get()));
+
+    auto [dropped, droppedChild] = startTree();
+    const UniqueHandle bot = ownHandle(OpenProcess(SYNCHRONIZE, FALSE, dropped.processId));
+    dropped.process.reset();
+    EXPECT_TRUE(ends(bot.get()));
+    EXPECT_TRUE(ends(droppedChild.get()));
+
+    const StartResult alone = processes.startProgram(self(), WindowMode::Hidden);
+    SetEnvironmentVariableW(testing::kChildReportVariable, nullptr);
+    SetEnvironmentVariableW(testing::kChildSleepVariable, nullptr);
+    ASSERT_TRUE(alone.started);
+    EXPECT_TRUE(alone.process->endWithEverythingItStarted());
+    EXPECT_TRUE(alone.process->waitForEnd(20000));
+    EXPECT_EQ(alone.process->exitCode(), std::optional<std::uint32_t>(1));
+}
+
 TEST_F(ProcessStarterWin32Test, CommandLinesRunTheSystemFoldersProgramAndTheirEndIsSeen) {
     const StartResult started = processes.startCommandLine("cmd /c exit 3", WindowMode::Hidden);
     ASSERT_TRUE(started.started) << started.errorText;

@@ -40,6 +40,20 @@ int main(int argc, char** argv) {
     // Started by the process tests: report the show mode we were given, then end.
     wchar_t report[MAX_PATH * 2] = {};
     if (GetEnvironmentVariableW(tavrio::win32::testing::kChildReportVariable, report, MAX_PATH * 2) > 0) {
+        wchar_t spawn[MAX_PATH * 2] = {};
+        if (GetEnvironmentVariableW(tavrio::win32::testing::kChildSpawnVariable, spawn, MAX_PATH * 2) > 0) {
+            SetEnvironmentVariableW(tavrio::win32::testing::kChildSpawnVariable, nullptr);
+            wchar_t self[MAX_PATH] = {};
+            GetModuleFileNameW(nullptr, self, MAX_PATH);
+            STARTUPINFOW startup{};
+            startup.cb = sizeof startup;
+            PROCESS_INFORMATION child{};
+            if (CreateProcessW(self, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child)) {
+                CloseHandle(child.hThread);
+                CloseHandle(child.hProcess);
+                std::ofstream(std::filesystem::path(spawn)) << child.dwProcessId;
+            }
+        }
         wchar_t sleepMs[16] = {};
         if (GetEnvironmentVariableW(tavrio::win32::testing::kChildSleepVariable, sleepMs, 16) > 0)
             Sleep(static_cast<DWORD>(_wtoi(sleepMs)));

@@ -9,6 +9,8 @@ namespace tavrio::win32::testing {
 inline constexpr wchar_t kChildReportVariable[] = L"TAVRIO_WIN32_TEST_CHILD_REPORT";
 // When set too, the child first sleeps this many milliseconds.
 inline constexpr wchar_t kChildSleepVariable[] = L"TAVRIO_WIN32_TEST_CHILD_SLEEP_MS";
+// When set too, the child first starts a child of its own in the same mode and writes that one's id into this file.
+inline constexpr wchar_t kChildSpawnVariable[] = L"TAVRIO_WIN32_TEST_CHILD_SPAWN";
 
 // A new empty folder under the system's temporary folder, removed with everything in it at the end.
 class TempFolder {

@@ -10,7 +10,7 @@ namespace {
 
 class StartedProcessWin32 final : public StartedProcess {
 public:
-    explicit StartedProcessWin32(HANDLE process) : process_(ownHandle(process)) {}
+    StartedProcessWin32(HANDLE process, UniqueHandle job) : process_(ownHandle(process)), job_(std::move(job)) {}
 
     std::optional<std::uint32_t> exitCode() override {
         if (WaitForSingleObject(process_.get(), 0) != WAIT_OBJECT_0) return std::nullopt;
@@ -38,9 +38,29 @@ public:
         }
     }
 
+    bool endWithEverythingItStarted() override {
+        // Exit code 1, as `taskkill /f` leaves it.
+        if (job_) return TerminateJobObject(job_.get(), 1) != FALSE;
+        if (WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0) return true;
+        return TerminateProcess(process_.get(), 1) != FALSE;
+    }
+
 private:
     UniqueHandle process_;
+    UniqueHandle job_;  // when supervised; its last handle closing ends everything in it
 };
+
+// A job that ends whatever is in it once its last handle closes, also when the panel is killed; empty when the
+// system makes none.
+UniqueHandle jobEndingWithThePanel() {
+    UniqueHandle job = ownHandle(CreateJobObjectW(nullptr, nullptr));
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (job && !SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+        job.reset();
+    }
+    return job;
+}
 
 StartResult failure(DWORD error) {
     StartResult result;
@@ -48,7 +68,7 @@ StartResult failure(DWORD error) {
     return result;
 }
 
-StartResult start(const wchar_t* applicationName, std::wstring commandLine, WindowMode mode) {
+StartResult start(const wchar_t* applicationName, std::wstring commandLine, WindowMode mode, bool supervised) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -56,26 +76,47 @@ StartResult start(const wchar_t* applicationName, std::wstring commandLine, Wind
     PROCESS_INFORMATION process{};
 
     // CreateProcessW may write into the command line, so it gets a buffer of its own.
-    if (!CreateProcessW(applicationName, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
+    // A supervised program stays suspended until it is in its job, so that nothing it starts can escape the job.
+    if (!CreateProcessW(applicationName, commandLine.data(), nullptr, nullptr, FALSE, supervised ? CREATE_SUSPENDED : 0,
+                        nullptr, nullptr, &startup, &process)) {
         return failure(GetLastError());
     }
+    const UniqueHandle thread = ownHandle(process.hThread);
+    UniqueHandle job;
+    if (supervised) {
+        job = jobEndingWithThePanel();
+        // Without nested jobs, a panel that already runs in one cannot put its bot into another: it runs unbound.
+        if (job && !AssignProcessToJobObject(job.get(), process.hProcess)) job.reset();
+        if (ResumeThread(thread.get()) == static_cast<DWORD>(-1)) {
+            const DWORD error = GetLastError();
+            TerminateProcess(process.hProcess, 1);
+            CloseHandle(process.hProcess);
+            return failure(error);
+        }
+    }
     // Nobody waits for the new process; its handle is kept only to notice when it ends.
-    CloseHandle(process.hThread);
     StartResult result;
     result.started = true;
     result.processId = process.dwProcessId;
-    result.process = std::make_shared<StartedProcessWin32>(process.hProcess);
+    result.process = std::make_shared<StartedProcessWin32>(process.hProcess, std::move(job));
     return result;
+}
+
+// The program is named exactly, and the command line only repeats it in quotes: a folder whose name has blanks
+// ("C:\My Bot\bot.exe") can never make Windows start "C:\My.exe" instead.
+StartResult startNamed(const std::string& applicationPath, WindowMode mode, bool supervised) {
+    const std::wstring path = widen(applicationPath);
+    return start(path.c_str(), L"\"" + path + L"\"", mode, supervised);
 }
 
 }  // namespace
 
 StartResult ProcessStarterWin32::startProgram(const std::string& applicationPath, WindowMode mode) {
-    // The program is named exactly, and the command line only repeats it in quotes: a folder whose name has
-    // blanks ("C:\My Bot\bot.exe") can never make Windows start "C:\My.exe" instead.
-    const std::wstring path = widen(applicationPath);
-    return start(path.c_str(), L"\"" + path + L"\"", mode);
+    return startNamed(applicationPath, mode, false);
+}
+
+StartResult ProcessStarterWin32::startSupervised(const std::string& applicationPath, WindowMode mode) {
+    return startNamed(applicationPath, mode, true);
 }
 
 StartResult ProcessStarterWin32::startCommandLine(const std::string& commandLine, WindowMode mode) {
@@ -90,7 +131,7 @@ StartResult ProcessStarterWin32::startCommandLine(const std::string& commandLine
     if (word.empty() || length == 0 || length >= MAX_PATH) return failure(ERROR_FILE_NOT_FOUND);
     std::wstring program = std::wstring(system, length) + L"\\" + word;
     if (word.find(L'.') == std::wstring::npos) program += L".exe";
-    return start(program.c_str(), std::move(line), mode);
+    return start(program.c_str(), std::move(line), mode, false);
 }
 
 }  // namespace tavrio::win32

@@ -1,0 +1,40 @@
+#include "app/keep_running.h"
+
+#include <algorithm>
+
+namespace tavrio {
+
+bool isEndOnItsOwn(std::uint32_t exitCode) { return exitCode != kSessionEndExitCode; }
+
+void KeepRunning::launched(std::uint64_t nowMs) {
+    launchedAt_ = nowMs;
+    everLaunched_ = true;
+}
+
+KeepRunning::Verdict KeepRunning::endedOnItsOwn(std::uint64_t nowMs) {
+    // A clock that went backwards counts as a short run, never as a healthy one.
+    if (everLaunched_ && nowMs >= launchedAt_ && nowMs - launchedAt_ >= kHealthyRunMs) {
+        endsInSeries_ = 0;
+        recentEnds_ = 0;  // ends before a healthy run say nothing about a loop
+    }
+    ++endsInSeries_;
+
+    if (recentEnds_ == ends_.size()) {
+        std::rotate(ends_.begin(), ends_.begin() + 1, ends_.end());
+        --recentEnds_;
+    }
+    ends_[recentEnds_++] = nowMs;
+    if (recentEnds_ == ends_.size() && nowMs - std::min(nowMs, ends_.front()) <= kGiveUpWindowMs) givenUp_ = true;
+
+    Verdict verdict;
+    verdict.giveUp = givenUp_;
+    verdict.endsInSeries = endsInSeries_;
+    std::uint32_t pause = kFirstPauseMs;
+    for (int i = 1; i < endsInSeries_ && pause < kLongestPauseMs; ++i) pause *= 2;
+    verdict.pauseMs = givenUp_ ? 0 : std::min(pause, kLongestPauseMs);
+    return verdict;
+}
+
+void KeepRunning::reset() { *this = KeepRunning(); }
+
+}  // namespace tavrio

@@ -1,0 +1,50 @@
+// When a bot that ended on its own is started again, and when the panel stops trying. Pure data: the caller
+// passes the time (the clock's milliseconds) and does the waiting and the starting itself.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace tavrio {
+
+// The exit code of a program that Windows ended because the user's session ended.
+constexpr std::uint32_t kSessionEndExitCode = 0x40010004;
+
+// Whether a bot that exited with `exitCode` (and was neither stopped nor replaced by the panel) ended on its own.
+bool isEndOnItsOwn(std::uint32_t exitCode);
+
+class KeepRunning {
+public:
+    static constexpr std::uint32_t kFirstPauseMs = 1000;          // doubling from here...
+    static constexpr std::uint32_t kLongestPauseMs = 60000;       // ...up to this
+    static constexpr std::uint64_t kHealthyRunMs = 5 * 60000;     // a run this long ends the series
+    static constexpr int kEndsToGiveUp = 5;                       // this many ends...
+    static constexpr std::uint64_t kGiveUpWindowMs = 10 * 60000;  // ...within this long
+
+    struct Verdict {
+        bool giveUp = false;
+        std::uint32_t pauseMs = 0;  // before starting it again, when not given up
+        int endsInSeries = 0;       // this end included
+        bool firstOfSeries() const { return endsInSeries == 1; }
+    };
+
+    // The bot was started, by the user or again by the panel.
+    void launched(std::uint64_t nowMs);
+    // The bot ended on its own at `nowMs`. A series ends with a run of kHealthyRunMs or with reset(); the policy
+    // gives up once kEndsToGiveUp ends of one series fall within kGiveUpWindowMs, until reset().
+    Verdict endedOnItsOwn(std::uint64_t nowMs);
+    // The user started the bot: a new series, and the ends seen before count no more.
+    void reset();
+
+private:
+    std::uint64_t launchedAt_ = 0;
+    bool everLaunched_ = false;
+    int endsInSeries_ = 0;
+    // The times of the series' latest ends, oldest first; `recentEnds_` of them are valid.
+    std::array<std::uint64_t, kEndsToGiveUp> ends_{};
+    std::size_t recentEnds_ = 0;
+    bool givenUp_ = false;
+};
+
+}  // namespace tavrio
