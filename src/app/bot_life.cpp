@@ -7,6 +7,9 @@ namespace tavrio {
 
 void BotLife::stop() {
     ++stops_;
+    // `taskkill /im` ends every bot.exe but not what the bot started (a program it drives, holding its session
+    // files): those go with the bot the panel launched.
+    if (bot_) bot_->endWithEverythingItStarted();
     bot_.reset();
     // Neither command is waited for, and a failure of either is passed over: with no bot running the kill simply
     // fails in its hidden window. STOP's kill may start a moment after START's own and still be on its way: every
@@ -41,10 +44,11 @@ bool BotLife::waitForPendingKills() {
 }
 
 StartResult BotLife::launch(const std::string& botPath) {
-    StartResult result = processes_.startProgram(botPath, WindowMode::Hidden);
+    StartResult result = processes_.startSupervised(botPath, WindowMode::Hidden);
     if (result.started) {
         taskId_ = static_cast<std::int32_t>(result.processId);
         bot_ = result.process;
+        keepRunning_.launched(clock_.nowMs());
     }
     return result;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/keep_running.h"
 #include "platform/platform.h"
 
 namespace tavrio {
@@ -17,8 +18,8 @@ class BotLife {
 public:
     BotLife(ProcessStarter& processes, Clock& clock) : processes_(processes), clock_(clock) {}
 
-    // Every START, STOP, Exit, restart and close begins here: whatever bot runs is killed, not waited for, and
-    // from now on its end is the panel's own doing.
+    // Every START, STOP, Exit, restart and close begins here: the bot and whatever it started are ended, every
+    // bot.exe is killed, not waited for, and from now on its end is the panel's own doing.
     void stop();
     std::uint32_t stops() const { return stops_; }
 
@@ -27,12 +28,16 @@ public:
     // wait); the kills then stay pending for whichever launch comes next.
     bool waitForPendingKills();
 
-    // Starts exactly this program file; once started, it is the bot whose end is watched.
+    // Starts exactly this program file, tied to the panel so that it never outlives it; once started, it is the
+    // bot whose end is watched.
     StartResult launch(const std::string& botPath);
     std::int32_t taskId() const { return taskId_; }
 
     // The exit code of the watched bot once it has ended without the panel ending it; then it is watched no more.
     std::optional<std::uint32_t> endedOnItsOwn();
+
+    // When a bot that ended on its own is started again; every launch is told to it.
+    KeepRunning& keepRunning() { return keepRunning_; }
 
 private:
     ProcessStarter& processes_;
@@ -41,6 +46,7 @@ private:
     std::int32_t taskId_ = 0;  // the process id of the bot last launched
     std::shared_ptr<StartedProcess> bot_;
     std::vector<std::shared_ptr<StartedProcess>> pendingKills_;
+    KeepRunning keepRunning_;
 };
 
 }  // namespace tavrio

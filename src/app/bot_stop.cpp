@@ -5,6 +5,11 @@ namespace tavrio {
 
 void Form1::StopBot() {
     bot_.stop();
+    // A start due after a pause is cancelled; the next bot is watched afresh.
+    restartPending_ = false;
+    s_.window.setRestartTimer(0);
+    phoneAnsweredOnPort_.reset();
+    failingSince_.reset();
     deleteIfExists(file::kQrMarker);
     deleteIfExists(file::kReadyMarker);
     setText(ControlId::lblStatus, "? BOT offline");

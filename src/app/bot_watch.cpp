@@ -1,8 +1,10 @@
-// A bot that ends on its own (a crash, a kill from outside): the panel stops and says so once, instead of
-// showing a ready bot that is gone.
+// A bot that ends on its own (a crash, a kill from outside) or stops answering while the panel runs it: started
+// again after a pause that grows while it keeps ending, given up on when it loops, and said so in the tray. With
+// keep-running switched off, the panel stops and says so once.
 #include <cstdio>
 
 #include "app/main_window.h"
+#include "text/utf8.h"
 
 namespace tavrio {
 namespace {
@@ -15,6 +17,11 @@ std::string exitCodeText(std::uint32_t code) {
     return text;
 }
 
+// A ready bot that has answered `/phone` and then answers nothing for this long is taken for hung.
+constexpr std::uint64_t kHangMs = 60000;
+// Balloons wait while the user is in a presentation, a full-screen game or quiet hours.
+constexpr std::int32_t kBalloonRespectsQuietTime = 0x80;
+
 }  // namespace
 
 bool Form1::botEndedOnItsOwn() {
@@ -22,10 +29,68 @@ bool Form1::botEndedOnItsOwn() {
     if (!code) return false;
     // A bot that asked to be restarted may end before the restart; the restart is then still the poller's.
     if (markerExists(file::kRestartMarker)) return false;
-    // Not restarted: a bot that keeps failing would fail again; the user decides.
+    // Windows ending the session ends the bot too: nothing to start again.
+    botStopped("bot.exe has stopped (exit code " + exitCodeText(*code) + ")", isEndOnItsOwn(*code));
+    return true;
+}
+
+void Form1::botStopped(const std::string& what, bool onItsOwn) {
     pressStop();
-    if (clsSysTray* tray = tray_.icon())
-        tray->ShowBalloonTip("bot.exe has stopped (exit code " + exitCodeText(*code) + ")");
+    clsSysTray* tray = tray_.icon();
+    if (!keepsBotRunning_ || !onItsOwn) {
+        if (tray) tray->ShowBalloonTip(what, kBalloonRespectsQuietTime);
+        return;
+    }
+    const KeepRunning::Verdict verdict = bot_.keepRunning().endedOnItsOwn(s_.clock.nowMs());
+    if (verdict.giveUp) {
+        if (tray) {
+            tray->TooltipText("bot.exe keeps stopping: press Start");
+            tray->ShowBalloonTip(what + ", again and again: it is not started again until you press Start",
+                                 kBalloonRespectsQuietTime);
+        }
+        return;
+    }
+    if (tray) {
+        tray->TooltipText("bot.exe stopped: starting it again");
+        // One balloon for a series: a bot that keeps ending would otherwise pop one up at every end.
+        if (verdict.firstOfSeries()) tray->ShowBalloonTip(what + "; starting it again", kBalloonRespectsQuietTime);
+    }
+    restartPending_ = true;
+    s_.window.setRestartTimer(verdict.pauseMs);
+}
+
+void Form1::restartTick() {
+    s_.window.setRestartTimer(0);
+    if (ending_ || !restartPending_) return;
+    restartPending_ = false;
+    pressStart();
+}
+
+void Form1::phoneAnswered(bool answered, const std::string& failure) {
+    const std::string port(trimmed(control(ControlId::txtPort).text));
+    if (answered) {
+        phoneAnsweredOnPort_ = port;
+        failingSince_.reset();
+        return;
+    }
+    // Only a bot that is ready and has answered on this very port can hang: a changed port is the user's doing.
+    const bool ready = control(ControlId::lblStatus).text == "BOT READY";
+    if (!ready || phoneAnsweredOnPort_ != port) return;
+    if (!failingSince_) failingSince_ = s_.clock.nowMs();
+    lastFailure_ = failure;
+}
+
+bool Form1::botHangs() {
+    if (!keepsBotRunning_ || !failingSince_) return false;
+    // A port changed meanwhile ends the count: the silence may be the user's doing.
+    if (phoneAnsweredOnPort_ != std::string(trimmed(control(ControlId::txtPort).text))) {
+        failingSince_.reset();
+        return false;
+    }
+    if (s_.clock.nowMs() - *failingSince_ < kHangMs) return false;
+    // The tick that waits behind the failure box ends once it closes: the bot it asked about is gone.
+    if (phoneBoxOpen_) s_.messages.closeLatest();
+    botStopped("bot.exe stopped answering (" + lastFailure_ + ")", true);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "app/window_layout.h"
 #include "settings/env_file.h"
 #include "settings/ini_value.h"
+#include "text/utf8.h"
 
 namespace tavrio {
 namespace {
@@ -39,6 +40,8 @@ void Form1::load() {
     const std::string autoStart =
         ReadIniValue(s_.files, s_.profile, path(file::kConfIni), "tavriobot", "Autostrat", "0");
     // The load goes on even when the user ended START meanwhile, but not once the program began to end.
+    keepsBotRunning_ =
+        trimmed(ReadIniValue(s_.files, s_.profile, path(file::kConfIni), "tavriobot", "KeepRunning", "1")) != "0";
     if (leadingNumber(autoStart) == 1) pressStart();
     if (ending_) return;
 
@@ -98,7 +101,10 @@ void Form1::click(ControlId id) {
     if (ending_ || !control(id).enabled || !control(id).visible) return;
     switch (id) {
         case ControlId::cmdStart:
-        case ControlId::mnustart: pressStart(); break;
+        case ControlId::mnustart:
+            bot_.keepRunning().reset();  // the user's START: a new series
+            pressStart();
+            break;
         case ControlId::Command1:
         case ControlId::mnuStop: pressStop(); break;
         case ControlId::Command2: SendTextMessage(); break;

@@ -120,6 +120,13 @@ private:
     void removeSession();                // Command3
     // True when the bot this panel started has ended without the panel ending it; the panel is then stopped.
     bool botEndedOnItsOwn();
+    // The bot ended or hung (`what` says how): the panel stops it, then starts it again after a pause or gives up
+    // on it when `onItsOwn` and keep-running is on; otherwise it only says so.
+    void botStopped(const std::string& what, bool onItsOwn);
+    // Whether `/phone` answered, with the failure's text when not: a hang is counted from its first failure.
+    void phoneAnswered(bool answered, const std::string& failure);
+    // True when the ready bot has not answered `/phone` for a minute: it has been ended and is started again.
+    bool botHangs();
     void refreshPhoneLineWithTick();
     void refreshMessageCounter();
     std::string path(const char* nameWithBackslash) const;
@@ -154,6 +161,14 @@ private:
     bool tickRunning_ = false;    // a tick that falls due while one is suspended is skipped
     bool ending_ = false;         // Exit or a close that proceeds: the window takes no more input
     bool windowVisible_ = false;  // as the core last set it
+
+    // Keeping the bot up (conf.ini's KeepRunning): a start due after a pause, and the watch for a hung bot.
+    bool keepsBotRunning_ = true;
+    bool restartPending_ = false;
+    std::optional<std::string> phoneAnsweredOnPort_;  // since the bot was launched
+    std::optional<std::uint64_t> failingSince_;
+    std::string lastFailure_;
+    bool phoneBoxOpen_ = false;  // the ready step's failure box, which a hang closes
 };
 
 }  // namespace tavrio

@@ -38,7 +38,7 @@ void stopSayingReady(clsSysTray* tray, WindowHost& window) {
 void Form1::timerTick() {
     // The timer keeps falling due while a tick waits for the bot, a message box or its event pass; those
     // ticks are skipped rather than nested.
-    if (tickRunning_ || ending_) return;
+    if (ending_ || botHangs() || tickRunning_) return;
     TickInProgress running(tickRunning_);
 
     if (botEndedOnItsOwn()) return;  // stopped: this tick has nothing left to show

@@ -18,8 +18,13 @@ HttpResult Form1::sendToBot(const std::optional<std::string>& url, HttpRequest r
 
 std::string Form1::WebRequest(const std::optional<std::string>& URL, const std::string& NOERROR) {
     HttpResult result = sendToBot(URL, phoneRequest());
+    phoneAnswered(result.ok, result.errorDescription);
     if (result.ok) return std::move(result.body);  // the status is not looked at
-    if (NOERROR == "N") s_.messages.show(failureMessage(result), MessageIcon::None);
+    if (NOERROR == "N") {
+        phoneBoxOpen_ = true;
+        s_.messages.show(failureMessage(result), MessageIcon::None);
+        phoneBoxOpen_ = false;
+    }
     return "";
 }
 

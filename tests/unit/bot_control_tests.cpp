@@ -170,51 +170,5 @@ TEST_F(BotControl, ALaunchWaitsForEveryPendingKillSoThatNoneCanEndTheNewBot) {
 
 // A bot that ends while the panel did not end it: the panel stops and says so once, in a balloon; every end
 // that the panel itself caused, or that comes with a restart request, is no news.
-TEST_F(BotControl, ABotThatEndsOnItsOwnStopsThePanelWithOneBalloon) {
-    const auto balloons = [this] {
-        std::vector<std::string> texts;
-        for (const auto& [message, record] : platform.trayCalls)
-            if (message == TrayMessage::Modify && testing::read32(record, tray_field::uFlags) == nif::Info)
-                texts.push_back(testing::readField(record, tray_field::szInfo, tray_field::kInfoChars).c_str());
-        return texts;
-    };
-    for (const auto& [code, shown] : std::vector<std::pair<std::uint32_t, std::string>>{
-             {3, "bot.exe has stopped (exit code 3)"}, {0xC0000005, "bot.exe has stopped (exit code 0xC0000005)"}}) {
-        platform.trayCalls.clear();
-        loadAndStart();
-        platform.put("\\ws.txt");
-        form->timerTick();
-        ASSERT_EQ(text(ControlId::lblStatus), "BOT READY");
-        platform.started.back()->ended = code;
-        form->timerTick();
-        EXPECT_EQ(text(ControlId::lblStatus), "? BOT offline");
-        EXPECT_EQ(form->sysTray()->TooltipText(), "Bot offline");
-        EXPECT_TRUE(c(ControlId::cmdStart).enabled);
-        EXPECT_EQ(platform.timer, 0u);
-        EXPECT_FALSE(platform.has("\\ws.txt"));
-        EXPECT_TRUE(platform.shown.empty());
-        EXPECT_EQ(platform.logMatching("program").size(), 0u) << "not restarted";
-        form->timerTick();  // one that was already due
-        EXPECT_EQ(balloons(), std::vector<std::string>{shown});
-    }
-
-    // Ended by STOP: no news, also for a tick that was already due.
-    platform.trayCalls.clear();
-    loadAndStart();
-    form->click(ControlId::Command1);
-    for (const auto& process : platform.started) process->ended = 1;
-    form->timerTick();
-    EXPECT_TRUE(balloons().empty());
-
-    // The bot asked to be restarted and ended first: it is restarted, not reported.
-    loadAndStart();
-    platform.started.back()->ended = 0;
-    platform.put("\\ssreomve.txt");
-    form->timerTick();
-    EXPECT_EQ(platform.logMatching("program").size(), 1u);
-    EXPECT_FALSE(c(ControlId::cmdStart).enabled);
-    EXPECT_TRUE(balloons().empty());
-}
-
 }  // namespace
 }  // namespace tavrio

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/keep_running.h"
+#include "form_fixture.h"
 
 namespace tavrio {
 namespace {
@@ -53,6 +54,163 @@ TEST(KeepRunning, PausesDoubleUntilAHealthyRunOrALoopOrTheUser) {
     EXPECT_FALSE(isEndOnItsOwn(0x40010004));
     EXPECT_TRUE(isEndOnItsOwn(0));
     EXPECT_TRUE(isEndOnItsOwn(0xC0000005));
+}
+
+// ---- Through the window: a bot that ends or hangs while nobody is at the screen
+
+class KeepingTheBotUp : public testing::FormTest {
+protected:
+    std::vector<std::string> balloons() const {
+        std::vector<std::string> texts;
+        for (const auto& [message, record] : platform.trayCalls)
+            if (message == TrayMessage::Modify && testing::read32(record, tray_field::uFlags) == nif::Info)
+                texts.push_back(testing::readField(record, tray_field::szInfo, tray_field::kInfoChars).c_str());
+        return texts;
+    }
+    std::size_t launches() const { return platform.logMatching("program").size(); }
+    void readyThenEnds(std::uint32_t code, std::uint64_t afterMs = 500) {
+        platform.put("\\ws.txt");
+        form->timerTick();
+        platform.now += afterMs;
+        platform.started.back()->ended = code;
+        form->timerTick();
+    }
+    // Stopped as STOP leaves it, and never ready while the bot is down.
+    void expectDown(const std::string& tooltip) {
+        EXPECT_EQ(text(ControlId::lblStatus), "? BOT offline");
+        EXPECT_EQ(platform.timer, 0u);
+        EXPECT_EQ(form->sysTray()->TooltipText(), tooltip);
+        EXPECT_EQ(form->sysTray()->record().hIcon, testing::pictureHandle(0));
+    }
+};
+
+TEST_F(KeepingTheBotUp, ABotThatEndsIsStartedAgainAfterItsPauseUntilItLoops) {
+    loadAndStart();
+    platform.trayCalls.clear();
+    for (const std::uint32_t pause : {1000u, 2000u, 4000u, 8000u}) {
+        const std::size_t before = launches();
+        readyThenEnds(3);
+        expectDown("bot.exe stopped: starting it again");
+        ASSERT_EQ(platform.restartTimer, pause);
+        EXPECT_EQ(launches(), before) << "a timer, never a sleep";
+        platform.now += pause;
+        form->restartTick();
+        EXPECT_EQ(launches(), before + 1) << "START's whole action";
+        EXPECT_EQ(platform.timer, 1000u);
+        EXPECT_EQ(platform.restartTimer, 0u);
+    }
+    EXPECT_EQ(balloons(), std::vector<std::string>{"bot.exe has stopped (exit code 3); starting it again"});
+    // The fifth end within ten minutes: given up, and said so once.
+    readyThenEnds(0xC0000005);
+    expectDown("bot.exe keeps stopping: press Start");
+    EXPECT_EQ(platform.restartTimer, 0u);
+    ASSERT_EQ(balloons().size(), 2u);
+    EXPECT_EQ(balloons().back().rfind("bot.exe has stopped (exit code 0xC0000005), again and again", 0), 0u);
+    for (const auto& [message, record] : platform.trayCalls)
+        if (testing::read32(record, tray_field::uFlags) == nif::Info)
+            EXPECT_EQ(testing::read32(record, tray_field::dwInfoFlags), 0x80u) << "quiet time respected";
+
+    // The user's START begins a new series; a bot that has run five minutes ends one too.
+    form->click(ControlId::cmdStart);
+    readyThenEnds(3);
+    EXPECT_EQ(platform.restartTimer, 1000u);
+    EXPECT_EQ(balloons().size(), 3u);
+    form->restartTick();
+    readyThenEnds(3, 5 * 60000);
+    EXPECT_EQ(platform.restartTimer, 1000u);
+    EXPECT_EQ(balloons().size(), 4u);
+
+    // During the pause START starts at once; STOP and Exit cancel the start that was due.
+    form->click(ControlId::cmdStart);
+    EXPECT_EQ(platform.restartTimer, 0u);
+    for (const ControlId cancel : {ControlId::Command1, ControlId::exitapp}) {
+        readyThenEnds(3);
+        ASSERT_NE(platform.restartTimer, 0u);
+        const std::size_t before = launches();
+        form->click(cancel);
+        EXPECT_EQ(platform.restartTimer, 0u);
+        form->restartTick();  // one that was already due
+        EXPECT_EQ(launches(), before);
+        if (cancel == ControlId::Command1) form->click(ControlId::cmdStart);
+    }
+}
+
+TEST_F(KeepingTheBotUp, EndsThatAreNotTheBotsOwnAreNotStartedAgain) {
+    // Ended by the session's end, or after asking for a restart (the poller's); STOP, Exit and a close are above.
+    loadAndStart();
+    readyThenEnds(0x40010004);
+    expectDown("Bot offline");
+    EXPECT_EQ(platform.restartTimer, 0u);
+    form->click(ControlId::cmdStart);
+    platform.started.back()->ended = 0;
+    platform.put("\\ssreomve.txt");
+    platform.clearLog();
+    form->timerTick();
+    EXPECT_EQ(platform.restartTimer, 0u);
+    EXPECT_EQ(launches(), 1u) << "restarted by the poller at once";
+    // Ended by STOP: no news, also for a tick that was already due.
+    platform.trayCalls.clear();
+    form->click(ControlId::Command1);
+    for (const auto& process : platform.started) process->ended = 1;
+    form->timerTick();
+    EXPECT_TRUE(balloons().empty());
+    // Switched off in conf.ini: the panel stops and says so once, as it always did.
+    platform.profile[testing::FakePlatform::at("\\conf.ini") + "|tavriobot|KeepRunning"] = " 0 ";
+    loadAndStart();
+    platform.trayCalls.clear();
+    readyThenEnds(3);
+    expectDown("Bot offline");
+    EXPECT_EQ(platform.restartTimer, 0u);
+    EXPECT_EQ(balloons(), std::vector<std::string>{"bot.exe has stopped (exit code 3)"});
+}
+
+TEST_F(KeepingTheBotUp, AReadyBotSilentForAMinuteIsEndedAndStartedAgain) {
+    const auto silentFor = [&](std::uint64_t ms, const std::function<void()>& meanwhile = nullptr) {
+        platform.defaultAnswer = testing::FakePlatform::refused();
+        platform.onShow = [&, ms](const std::string&) {
+            platform.now += ms;
+            if (meanwhile) meanwhile();
+            form->timerTick();  // falls due while the failure box is open
+        };
+        form->timerTick();
+        platform.onShow = nullptr;
+        platform.defaultAnswer = testing::FakePlatform::answer("");
+    };
+    for (const bool switchedOff : {false, true}) {
+        platform.profile[testing::FakePlatform::at("\\conf.ini") + "|tavriobot|KeepRunning"] = switchedOff ? "0" : "";
+        loadAndStart();
+        platform.put("\\ws.txt");
+        // Never answered since its start: not counted.
+        silentFor(90000);
+        EXPECT_TRUE(platform.logMatching("end-tree").empty());
+        form->timerTick();  // answers
+        // An error status is an answer; a port changed meanwhile is the user's doing.
+        platform.answers = {testing::FakePlatform::answer("busy", 503)};
+        platform.now += 90000;
+        form->timerTick();
+        silentFor(90000, [&] { form->textEdited(ControlId::txtPort, "3034"); });
+        EXPECT_TRUE(platform.logMatching("end-tree").empty());
+        EXPECT_EQ(text(ControlId::lblStatus), "BOT READY");
+        form->textEdited(ControlId::txtPort, "3033");
+        form->timerTick();  // answers again
+
+        silentFor(59000);
+        EXPECT_TRUE(platform.logMatching("end-tree").empty()) << "not yet a minute";
+        platform.clearLog();
+        silentFor(1000);  // a minute after the first failure, with its box still open
+        if (switchedOff) {
+            EXPECT_TRUE(platform.logMatching("end-tree").empty());
+            continue;
+        }
+        EXPECT_EQ(platform.logMatching({"close-box", "end-tree"}),
+                  (std::vector<std::string>{"close-box", "end-tree C:\\panel\\bot.exe"}));
+        expectDown("bot.exe stopped: starting it again");
+        EXPECT_EQ(platform.restartTimer, 1000u);
+        EXPECT_EQ(
+            balloons().back(),
+            "bot.exe stopped answering (A connection with the server could not be established); starting it again");
+        EXPECT_EQ(text(ControlId::Label4), "") << "the tick behind the box changed nothing more";
+    }
 }
 
 }  // namespace

@@ -71,7 +71,8 @@ TEST_F(Load, NoAutoStartForOtherValuesOrAMissingFile) {
     platform.clearLog();
     load();
     EXPECT_EQ(platform.logMatching("profile"),
-              std::vector<std::string>{"profile C:\\panel\\conf.ini tavriobot Autostrat"});
+              (std::vector<std::string>{"profile C:\\panel\\conf.ini tavriobot Autostrat",
+                                        "profile C:\\panel\\conf.ini tavriobot KeepRunning"}));
     EXPECT_TRUE(platform.logMatching("program").empty());
 }
 
