@@ -42,7 +42,9 @@ bool Form1::LaunchBot() {
         const StartResult result = bot_.launch(botPath);
         if (!result.started) {
             setText(ControlId::Label3, std::to_string(bot_.taskId()));
-            s_.messages.show("Cannot start " + botPath + "\r\n" + result.errorText, MessageIcon::Error);
+            launchError_ = result.errorText;
+            if (!startingAgain_)
+                s_.messages.show("Cannot start " + botPath + "\r\n" + result.errorText, MessageIcon::Error);
             return false;
         }
     }

@@ -63,7 +63,13 @@ void Form1::restartTick() {
     s_.window.setRestartTimer(0);
     if (ending_ || !restartPending_) return;
     restartPending_ = false;
-    pressStart();
+    startingAgain_ = true;
+    const bool undisturbed = pressStart();
+    startingAgain_ = false;
+    // Nobody may be there to answer a box: a bot that cannot be started again counts as one more end, and the
+    // series goes on until the panel gives up.
+    if (undisturbed && timerInterval_ == 0)
+        botStopped("bot.exe could not be started again (" + launchError_ + ")", true);
 }
 
 void Form1::phoneAnswered(bool answered, const std::string& failure) {

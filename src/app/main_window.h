@@ -165,6 +165,8 @@ private:
     // Keeping the bot up (conf.ini's KeepRunning): a start due after a pause, and the watch for a hung bot.
     bool keepsBotRunning_ = true;
     bool restartPending_ = false;
+    bool startingAgain_ = false;  // the START after a pause: a failed launch is one more end, not a box
+    std::string launchError_;
     std::optional<std::string> phoneAnsweredOnPort_;  // since the bot was launched
     std::optional<std::uint64_t> failingSince_;
     std::string lastFailure_;

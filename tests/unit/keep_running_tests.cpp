@@ -133,6 +133,17 @@ TEST_F(KeepingTheBotUp, ABotThatEndsIsStartedAgainAfterItsPauseUntilItLoops) {
         EXPECT_EQ(launches(), before);
         if (cancel == ControlId::Command1) form->click(ControlId::cmdStart);
     }
+
+    // A start after the pause that fails shows no box, which nobody may be there to answer: it is one more end.
+    loadAndStart();
+    readyThenEnds(3);
+    platform.nextProgramStart = {false, 0, "gone", nullptr};
+    form->restartTick();
+    EXPECT_TRUE(platform.shown.empty());
+    EXPECT_EQ(platform.restartTimer, 2000u);
+    expectDown("bot.exe stopped: starting it again");
+    for (int end = 3; end <= 5; ++end) form->restartTick();
+    expectDown("bot.exe keeps stopping: press Start");
 }
 
 TEST_F(KeepingTheBotUp, EndsThatAreNotTheBotsOwnAreNotStartedAgain) {

@@ -1,5 +1,5 @@
-// A week of once-a-second ticks against a bot that does everything at random, with the window's invariants
-// checked after every event. A failure names the seed.
+// A week of once-a-second ticks against a bot that does everything at random (it also dies, fails to start and
+// falls silent), with the window's invariants checked after every event. A failure names the seed.
 #include <cstdlib>
 #include <random>
 
@@ -26,6 +26,14 @@ public:
     bool sawReady = false;                          // the last look at ws.txt found it
     bool launchedAlive = false;                     // launched by the last START, and no kill since
     std::shared_ptr<testing::FakeProcess> lastBot;  // the bot the panel launched last, running or not
+    bool botsAlive = false;                         // a launched bot runs that no kill has ended
+    bool twoBots = false;
+    bool userStopped = false;  // STOP was the user's last word
+    bool startedAfterStop = false;
+    std::optional<std::uint64_t> downSince;  // a bot ended on its own or failed to start, not yet replaced
+    std::uint64_t restartDueAt = 0;
+    std::uint64_t silentUntil = 0;       // the bot hangs: no answer until then
+    std::uint64_t cannotStartUntil = 0;  // its port is taken, say
 
     bool chance(int percent) { return static_cast<int>(random() % 1000) < percent * 10; }
     bool chancePerMille(int perMille) { return static_cast<int>(random() % 1000) < perMille; }
@@ -44,17 +52,30 @@ public:
     }
 
     StartResult startProgram(const std::string& path, WindowMode mode) override {
-        nextProgramStart.started = !chancePerMille(20);
+        nextProgramStart.started = now >= cannotStartUntil && !chancePerMille(20);
+        if (userStopped) startedAfterStop = true;
         const StartResult result = FakePlatform::startProgram(path, mode);
+        downSince.reset();
         if (result.started) {
-            launchedAlive = true;
+            if (botsAlive) twoBots = true;
+            botsAlive = launchedAlive = true;
             lastBot = started.back();
+        } else {
+            downSince = now;  // as good as an end: the next start is due within its pause
         }
         return result;
     }
     StartResult startCommandLine(const std::string& commandLine, WindowMode mode) override {
-        if (commandLine.rfind("taskkill", 0) == 0) launchedAlive = false;
+        if (commandLine.rfind("taskkill", 0) == 0) botsAlive = launchedAlive = false;
         return FakePlatform::startCommandLine(commandLine, mode);
+    }
+    void setRestartTimer(std::uint32_t ms) override {
+        FakePlatform::setRestartTimer(ms);
+        restartDueAt = now + ms;
+    }
+    HttpResult send(const HttpRequest& request) override {
+        const HttpResult result = FakePlatform::send(request);
+        return now < silentUntil ? refused() : result;
     }
 
     HttpResult randomAnswer() {
@@ -89,9 +110,14 @@ TEST(WeekOfTicks, InvariantsHoldAfterEveryEvent) {
                 form.click(bot.chance(50) ? ControlId::Command1 : ControlId::mnuStop);
                 acted = true;
                 lastTickSawReady = false;
+                bot.userStopped = true;
+                bot.downSince.reset();
                 break;
             case 1:
-                if (form.control(ControlId::cmdStart).enabled) acted = true;
+                if (form.control(ControlId::cmdStart).enabled) {
+                    acted = true;
+                    bot.userStopped = false;
+                }
                 form.click(bot.chance(50) ? ControlId::cmdStart : ControlId::mnustart);
                 break;
             case 2: form.click(ControlId::Command2); break;  // Send, and its own box
@@ -131,23 +157,47 @@ TEST(WeekOfTicks, InvariantsHoldAfterEveryEvent) {
         for (std::size_t id = 0; id < kControlCount; ++id)
             texts += form.control(static_cast<ControlId>(id)).text.size();
         ASSERT_LT(texts, 64u * 1024) << event << " at " << second;
+        ASSERT_FALSE(bot.twoBots) << event << " at " << second;
+        ASSERT_FALSE(bot.startedAfterStop) << event << " at " << second;
+        // A bot that ended on its own runs again within its longest pause plus the tick that sees it and the
+        // launch, or the panel has given up and says so.
+        const bool givenUp = form.sysTray()->TooltipText() == "bot.exe keeps stopping: press Start";
+        ASSERT_TRUE(!bot.downSince || givenUp || bot.now - *bot.downSince <= 63000) << event << " at " << second;
     };
+    int hangs = 0, restarts = 0, givenUps = 0;
 
     for (long second = 0; second < 7L * 24 * 3600; ++second) {
-        if (form.control(ControlId::cmdStart).enabled && bot.chancePerMille(100)) {
+        bot.now += 1000;
+        if (form.control(ControlId::cmdStart).enabled && bot.chancePerMille(10)) {
+            bot.userStopped = false;
             form.click(bot.chance(50) ? ControlId::cmdStart : ControlId::mnustart);
             check("START", second);
         }
         if (bot.chancePerMille(1)) {
             form.click(ControlId::Command1);
             lastTickSawReady = false;
+            bot.userStopped = true;
+            bot.downSince.reset();
             check("STOP", second);
+        }
+        if (bot.restartTimer != 0 && bot.now >= bot.restartDueAt) {
+            form.restartTick();
+            lastTickSawReady = false;
+            check("start after a pause", second);
         }
         if (bot.chancePerMille(20)) bot.toggle(bot.chance(50) ? kReady : kQr);
         if (bot.chancePerMille(5)) bot.toggle(kStart);
         if (bot.chancePerMille(2)) bot.put(kRestart);
         if (bot.chancePerMille(3)) bot.put(kCounter, std::to_string(second) + "\r\n");
-        if (bot.chancePerMille(1) && bot.lastBot) bot.lastBot->ended = 1;  // a bot that dies
+        // A bot that dies; one whose port is then taken for ten minutes, so that it cannot start; one that hangs.
+        const bool portTaken = bot.random() % 20000 == 0;
+        if (portTaken) bot.cannotStartUntil = bot.now + 600000;
+        if ((portTaken || bot.chancePerMille(2)) && bot.lastBot && !bot.lastBot->ended) {
+            if (bot.launchedAlive && !bot.has(kRestart)) bot.downSince = bot.now;
+            bot.lastBot->ended = 1;
+            bot.botsAlive = false;
+        }
+        if (bot.chancePerMille(1)) bot.silentUntil = bot.now + 90000;
         if (bot.chancePerMille(5)) {
             if (bot.locked.empty())
                 bot.locked.insert(FakePlatform::at(kQr));
@@ -164,6 +214,13 @@ TEST(WeekOfTicks, InvariantsHoldAfterEveryEvent) {
             lastTickSawReady = !acted && bot.sawReady && form.timerInterval() != 0;
             check("tick", second);
         }
+        for (const auto& [message, record] : bot.trayCalls) {
+            const std::string info = record.size() ? testing::readField(record, tray_field::szInfo, 64).c_str() : "";
+            if (testing::read32(record, tray_field::uFlags) != nif::Info) continue;
+            hangs += info.find("stopped answering") != std::string::npos;
+            restarts += info.find("starting it again") != std::string::npos;
+            givenUps += info.find("again and again") != std::string::npos;
+        }
         // The fake's own records are not the panel's; keep them from filling memory.
         bot.clearLog();
         bot.requests.clear();
@@ -172,6 +229,13 @@ TEST(WeekOfTicks, InvariantsHoldAfterEveryEvent) {
         bot.started.clear();
         if (HasFailure()) return;
     }
+    // The week met every kind of trouble; and nothing starts the bot once the program has ended.
+    EXPECT_GT(hangs, 0);
+    EXPECT_GT(restarts, hangs);
+    EXPECT_GT(givenUps, 0);
+    form.end(EndReason::OutsideClose);
+    form.restartTick();
+    EXPECT_FALSE(bot.startedAfterStop);
 }
 
 }  // namespace
