@@ -20,7 +20,7 @@ endif()
 
 find_program(MAKENSIS makensis REQUIRED)
 set(defines -DVERSION=${version} -DFILES=${files} -DOUTFILE=${setup}
-            -DICON=${CMAKE_CURRENT_LIST_DIR}/../src/platform/win32/res/panel.ico)
+            -DICON=${CMAKE_CURRENT_LIST_DIR}/../src/win32/res/panel.ico)
 if(NOT "$ENV{TAVRIO_SIGN_PFX}" STREQUAL "")
   list(APPEND defines -DSIGN=${CMAKE_CURRENT_LIST_DIR}/sign.sh)
 endif()

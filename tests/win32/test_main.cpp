@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32.h"
+#include "win32/wide_text.h"
+#include "win32/win32.h"
 #include "test_support.h"
 
 namespace tavrio::win32::testing {

@@ -1,10 +1,10 @@
-#include "platform/win32/qr_code_control.h"
+#include "win32/qr_code_control.h"
 
 #include <algorithm>
 #include <optional>
 #include <string>
 
-#include "platform/win32/wide_text.h"
+#include "win32/wide_text.h"
 #include "qr/qr_encoder.h"
 
 namespace tavrio::win32 {

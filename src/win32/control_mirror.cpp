@@ -1,8 +1,8 @@
-#include "platform/win32/control_mirror.h"
+#include "win32/control_mirror.h"
 
-#include "platform/win32/qr_code_control.h"
-#include "platform/win32/resource_ids.h"
-#include "platform/win32/wide_text.h"
+#include "win32/qr_code_control.h"
+#include "win32/resource_ids.h"
+#include "win32/wide_text.h"
 
 namespace tavrio::win32 {
 namespace {

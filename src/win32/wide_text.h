@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/win32/win32.h"
+#include "win32/win32.h"
 
 namespace tavrio::win32 {
 

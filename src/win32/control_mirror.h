@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/main_window.h"
-#include "platform/win32/win32.h"
+#include "win32/win32.h"
 
 namespace tavrio::win32 {
 
