@@ -74,6 +74,7 @@ public:
 
     // ---- State, for the real window and for tests
     const ControlState& control(ControlId id) const { return controls_[static_cast<std::size_t>(id)]; }
+    const ControlSet& controls() const { return controls_; }
     const std::string& title() const { return title_; }
     std::uint32_t timerInterval() const { return timerInterval_; }
     std::int32_t botTaskId() const { return botTaskId_; }

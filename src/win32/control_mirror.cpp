@@ -55,13 +55,13 @@ ControlMirror::ControlMirror(HINSTANCE instance) : instance_(instance) {
     }
 }
 
-bool ControlMirror::create(HWND parent, const Form1& form) {
+bool ControlMirror::create(HWND parent, const ControlSet& controls) {
     menu_.reset(CreatePopupMenu());
     if (!menu_) return false;
     // In tab order: the creation order is the order the Tab key walks.
     for (std::size_t i = 0; i < kControlCount; ++i) {
         const auto id = static_cast<ControlId>(i);
-        if (!createControl(parent, id, form.control(id))) return false;
+        if (!createControl(parent, id, controls[i])) return false;
     }
     // The QR code lies above every other control, so that nothing covers part of a code being scanned. It
     // takes no tab stop, so the Tab order of the others stays their creation order.

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/main_window.h"
+#include "platform/controls.h"
 #include "win32/win32.h"
 
 namespace tavrio::win32 {
@@ -24,8 +24,8 @@ public:
     // The screen's DPI, and the fonts and icons at it.
     explicit ControlMirror(HINSTANCE instance);
 
-    // Every control of `form` as a child of `parent`, in tab order, and the tray menu's items.
-    bool create(HWND parent, const Form1& form);
+    // Every control of `controls` as a child of `parent`, in tab order, and the tray menu's items.
+    bool create(HWND parent, const ControlSet& controls);
     void apply(ControlId id, const ControlState& state);
     // The parent is destroyed, and the children with it.
     void forget() { children_ = {}; }

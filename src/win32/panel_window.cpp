@@ -69,7 +69,7 @@ bool PanelWindow::create() {
 bool PanelWindow::attach(Form1& form) {
     // The core's control state is the one truth from here on: the window renders it and reports edits.
     form_ = &form;
-    if (!mirror_.create(window_, form)) form_ = nullptr;
+    if (!mirror_.create(window_, form.controls())) form_ = nullptr;
     return form_ != nullptr;
 }
 
