@@ -7,13 +7,6 @@
 namespace tavrio::win32 {
 namespace {
 
-std::wstring windowText(HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
-    return text;
-}
-
 UniqueFont makeFont(int dpiY, bool bold) {
     // The scalable form of "MS Sans Serif", 8.25 pt at the screen's DPI, so the text grows with the layout. Its
     // pixel height is rounded down, so the text never grows faster than the layout around it: rounded up at 144 DPI

@@ -15,6 +15,9 @@ std::string narrow(std::wstring_view utf16);
 std::wstring decode(std::string_view bytes, UINT codePage);
 std::string encode(std::wstring_view utf16, UINT codePage);
 
+// A window's whole text: a control's, which the user may have typed, or the QR control's data.
+std::wstring windowText(HWND window);
+
 // FormatMessageW's text for `code`, looked up in `module`'s message table first when one is given, then in the
 // system's; trailing line breaks and blanks removed. Empty when the system has no text for it.
 std::string systemMessage(DWORD code, HMODULE module = nullptr);
