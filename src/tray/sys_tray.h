@@ -58,7 +58,7 @@ private:
     IconFactory& icons_;
     TextCodec& codec_;
     TrayEvents& events_;
-    TrayRecord record_;  // its szTip is the whole tooltip text; the shell's copy is cut to the field
+    TrayRecord record_;            // its szTip is the whole tooltip text; the shell's copy is cut to the field
     std::uint32_t drawnIcon_ = 0;  // built by DrawIcon and owned here
 };
 

@@ -9,8 +9,8 @@
 #include <memory>
 #include <type_traits>
 
-#include "win32/wide_text.h"
 #include "text/answer_text.h"
+#include "win32/wide_text.h"
 
 namespace tavrio::win32 {
 namespace {

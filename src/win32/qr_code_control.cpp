@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "win32/wide_text.h"
 #include "qr/qr_encoder.h"
+#include "win32/wide_text.h"
 
 namespace tavrio::win32 {
 namespace {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "test_support.h"
 #include "win32/file_system_win32.h"
 #include "win32/icon_factory_win32.h"
 #include "win32/panel_window.h"
@@ -16,7 +17,6 @@
 #include "win32/resource_ids.h"
 #include "win32/text_codec_win32.h"
 #include "win32/wide_text.h"
-#include "test_support.h"
 
 namespace tavrio::win32 {
 namespace {

@@ -1,6 +1,7 @@
 // The small services against the real system: files, text, profile strings, processes, the program's own data.
 #include <gtest/gtest.h>
 
+#include "test_support.h"
 #include "win32/file_system_win32.h"
 #include "win32/process_starter_win32.h"
 #include "win32/profile_reader_win32.h"
@@ -9,7 +10,6 @@
 #include "win32/text_codec_win32.h"
 #include "win32/wide_text.h"
 #include "win32/win32.h"
-#include "test_support.h"
 
 namespace tavrio::win32 {
 namespace {
