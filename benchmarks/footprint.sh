@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 ready_seconds=${TAVRIO_FOOTPRINT_SECONDS:-120}
 starts=${TAVRIO_FOOTPRINT_STARTS:-3}
-port=$(( ${TAVRIO_E2E_PORT_BASE:-45000} + 90 ))
+port=$(( ${TAVRIO_E2E_PORT_BASE:-31000} + 90 ))  # below the range Linux hands out to any program
 work=$root/build/footprint
 export TAVRIO_WINEPREFIX=${TAVRIO_WINEPREFIX:-$work/wineprefix}
 source scripts/wine-env.sh

@@ -3,8 +3,10 @@
 # `cmake --build --preset windows --target package`, or scripts/package.sh.
 
 set(TAVRIO_PACKAGE_TEXT ${CMAKE_BINARY_DIR}/package)
-# Text files for Notepad: CR LF line ends.
-configure_file(package/README.txt.in ${TAVRIO_PACKAGE_TEXT}/README.txt @ONLY NEWLINE_STYLE CRLF)
+# Text files for Notepad: CR LF line ends. The readme's name is the panel's own: the bot's folder may hold the bot's
+# README.txt.
+set(TAVRIO_README "TavrioPanel README.txt")
+configure_file(package/README.txt.in "${TAVRIO_PACKAGE_TEXT}/${TAVRIO_README}" @ONLY NEWLINE_STYLE CRLF)
 configure_file(package/.env.example ${TAVRIO_PACKAGE_TEXT}/.env.example COPYONLY)
 configure_file(package/conf.ini.example ${TAVRIO_PACKAGE_TEXT}/conf.ini.example COPYONLY)
 foreach(name .env.example conf.ini.example)
@@ -15,7 +17,7 @@ endforeach()
 
 install(TARGETS TavrioPanel RUNTIME DESTINATION .)
 install(PROGRAMS $<TARGET_FILE:bot-sim> DESTINATION . RENAME tavrio-bot-sim.exe)
-install(FILES ${TAVRIO_PACKAGE_TEXT}/README.txt ${TAVRIO_PACKAGE_TEXT}/.env.example
+install(FILES "${TAVRIO_PACKAGE_TEXT}/${TAVRIO_README}" ${TAVRIO_PACKAGE_TEXT}/.env.example
               ${TAVRIO_PACKAGE_TEXT}/conf.ini.example DESTINATION .)
 
 # The archive's times: SOURCE_DATE_EPOCH when set, else the commit's time, so two builds of one commit give the

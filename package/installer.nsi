@@ -1,9 +1,11 @@
 ; The per-user installer: puts the panel beside the bot's bot.exe, makes its shortcuts and its Apps & Features
 ; entry. Made by package/make_installer.cmake:
 ;   makensis -DVERSION=1.2.3.4 -DFILES=<folder with the release files> -DICON=<panel.ico> -DOUTFILE=<setup.exe>
-;            [-DSIGN=<command that signs the file named as its argument>] installer.nsi
+;            -DPANEL_WINDOW_CLASS=<the panel window's class> [-DSIGN=<command that signs the file named as its
+;            argument>] installer.nsi
 ; It owns exactly the files below, the two shortcuts and the key; everything else in the folder is the bot's
-; or the user's and is never touched.
+; or the user's and is never touched. Its readme has a name of its own, as the bot may bring a README.txt.
+; Silent, it makes the Startup shortcut where bot.exe is; /STARTUP=1 or /STARTUP=0 decides instead.
 
 Unicode true
 ; 64-bit like the panel: a 32-bit installer needs the WoW64 layer, which some Wine set-ups lack.
@@ -16,14 +18,19 @@ SetCompressor /SOLID lzma
 !include LogicLib.nsh
 !include nsDialogs.nsh
 !include WinMessages.nsh
+!include FileFunc.nsh
 
 !define PRODUCT "Tavrio Panel"
 !define PUBLISHER "Tavrio"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\TavrioPanel"
 !define UNINSTALLER "TavrioPanel-uninstall.exe"
 !define SHORTCUT "${PRODUCT}.lnk"
-; The panel's top-level window class, the one a close from outside is sent to.
-!define PANEL_WINDOW_CLASS "TavrioPanelWindow"
+!define README "TavrioPanel README.txt"
+; PANEL_WINDOW_CLASS, the panel's top-level window class that a close from outside is sent to, comes from the
+; panel's source through make_installer.cmake.
+!ifndef PANEL_WINDOW_CLASS
+  !error "PANEL_WINDOW_CLASS is not defined"
+!endif
 ; How long a panel gets to stop its bot and end after the close: a tick can hold it in a request for a while.
 !define PANEL_END_MS 30000
 
@@ -57,6 +64,11 @@ VIAddVersionKey LegalCopyright "${PUBLISHER}"
 
 Var StartWithWindows
 Var StartWithWindowsBox
+; "1" or "0" from /STARTUP= on the command line, else empty.
+Var StartupAsked
+; The elevation of a running panel this install ended, which is started again once the new one is in place;
+; empty when none was ended.
+Var EndedPanelElevation
 
 !define MUI_PAGE_HEADER_TEXT "The folder of your bot"
 !define MUI_PAGE_HEADER_SUBTEXT "Tavrio Panel goes beside bot.exe."
@@ -69,7 +81,7 @@ Var StartWithWindowsBox
 Page custom StartupPage StartupPageLeave
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_UNCONFIRMPAGE_TEXT_TOP "This removes the panel's own files from this folder, its shortcuts and its entry \
-    in Apps. Your bot, its files, .env, conf.ini and the folder stay."
+    in Apps. Your bot, its files, .env and conf.ini stay; the folder too, unless nothing else is left in it."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
@@ -77,6 +89,14 @@ Page custom StartupPage StartupPageLeave
 Function .onInit
   SetShellVarContext current
   StrCpy $StartWithWindows ${BST_CHECKED}
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/STARTUP=" $StartupAsked
+  ${If} $StartupAsked == "0"
+    StrCpy $StartWithWindows ${BST_UNCHECKED}
+  ${ElseIf} $StartupAsked != "1"
+    StrCpy $StartupAsked ""
+  ${EndIf}
 FunctionEnd
 
 ; A warning, not a refusal: the bot may be copied in after the panel.
@@ -140,6 +160,11 @@ Function ${un}EndPanel
       ${If} $3 <> 0
       ${AndIf} $2 == $4
         DetailPrint "Ending the running Tavrio Panel (it stops its bot first)"
+        !if "${un}" == ""
+          Push $1
+          Call ElevationType
+          Pop $EndedPanelElevation
+        !endif
         SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=${PANEL_END_MS}
         System::Call 'kernel32::WaitForSingleObject(p r1, i ${PANEL_END_MS}) i .r3'
         ${If} $3 <> 0
@@ -161,6 +186,62 @@ FunctionEnd
 !insertmacro DEFINE_END_PANEL ""
 !insertmacro DEFINE_END_PANEL "un."
 
+; The TokenElevationType (1 default, 2 full, 3 limited; 0 unknown) of the process whose handle is on the stack.
+Function ElevationType
+  Exch $0
+  Push $1
+  Push $2
+  Push $3
+  StrCpy $2 0
+  System::Call 'advapi32::OpenProcessToken(p r0, i 8, *p .r1) i .r3'  ; TOKEN_QUERY
+  ${If} $3 <> 0
+    System::Call 'advapi32::GetTokenInformation(p r1, i 18, *i .r2, i 4, *i .r3)'
+    System::Call 'kernel32::CloseHandle(p r1)'
+  ${EndIf}
+  StrCpy $0 $2
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; Starts the new panel from $INSTDIR as the ended one ran, so that its auto-start brings the bot back. An installer
+; run as administrator through UAC over a panel that was not would start it elevated: then the user starts it.
+; Out of the installer's job where the job allows it: a deployment tool that waits for its job's processes would
+; otherwise wait for the panel.
+Function StartPanelAgain
+  Push -1  ; this process
+  Call ElevationType
+  Pop $0
+  ${If} $0 != $EndedPanelElevation
+    DetailPrint "Start Tavrio Panel from the Start menu: this setup runs with other rights than the panel did"
+    Return
+  ${EndIf}
+  DetailPrint "Starting Tavrio Panel again"
+  System::Alloc 104  ; STARTUPINFOW
+  Pop $1
+  System::Call '*$1(i 104)'
+  System::Alloc 24  ; PROCESS_INFORMATION
+  Pop $2
+  StrCpy $3 "$INSTDIR\TavrioPanel.exe"
+  StrCpy $4 '"$3"'
+  StrCpy $5 $INSTDIR
+  ; CREATE_BREAKAWAY_FROM_JOB, then without it when the job forbids it.
+  System::Call 'kernel32::CreateProcessW(w r3, w r4, p 0, p 0, i 0, i 0x01000000, p 0, w r5, p r1, p r2) i .r0'
+  ${If} $0 = 0
+    System::Call 'kernel32::CreateProcessW(w r3, w r4, p 0, p 0, i 0, i 0, p 0, w r5, p r1, p r2) i .r0'
+  ${EndIf}
+  ${If} $0 <> 0
+    System::Call '*$2(p .r4, p .r5)'
+    System::Call 'kernel32::CloseHandle(p r4)'
+    System::Call 'kernel32::CloseHandle(p r5)'
+  ${Else}
+    DetailPrint "Cannot start $3: start it from the Start menu"
+  ${EndIf}
+  System::Free $1
+  System::Free $2
+FunctionEnd
+
 !macro END_PANEL_OR_ABORT un
   ${Do}
     Call ${un}EndPanel
@@ -179,7 +260,7 @@ Section
   ; A file that cannot be written is skipped in silent mode: that must not end as a success.
   ClearErrors
   File "${FILES}\TavrioPanel.exe"
-  File "${FILES}\README.txt"
+  File "/oname=${README}" "${FILES}\${README}"
   File "${FILES}\.env.example"
   File "${FILES}\conf.ini.example"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
@@ -188,6 +269,12 @@ Section
   ${EndIf}
 
   CreateShortcut "$SMPROGRAMS\${SHORTCUT}" "$INSTDIR\TavrioPanel.exe"
+  ; Silent and not asked: at log-in a panel without its bot would only greet the user with a missing file.
+  ${If} ${Silent}
+  ${AndIf} $StartupAsked == ""
+  ${AndIfNot} ${FileExists} "$INSTDIR\bot.exe"
+    StrCpy $StartWithWindows ${BST_UNCHECKED}
+  ${EndIf}
   ${If} $StartWithWindows = ${BST_CHECKED}
     CreateShortcut "$SMSTARTUP\${SHORTCUT}" "$INSTDIR\TavrioPanel.exe"
   ${Else}
@@ -205,6 +292,10 @@ Section
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
   SectionGetSize 0 $0
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+
+  ${If} $EndedPanelElevation != ""
+    Call StartPanelAgain
+  ${EndIf}
 SectionEnd
 
 Function un.onInit
@@ -214,7 +305,7 @@ FunctionEnd
 Section "Uninstall"
   !insertmacro END_PANEL_OR_ABORT "un."
   Delete "$INSTDIR\TavrioPanel.exe"
-  Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\${README}"
   Delete "$INSTDIR\.env.example"
   Delete "$INSTDIR\conf.ini.example"
   Delete "$INSTDIR\${UNINSTALLER}"
@@ -225,4 +316,6 @@ Section "Uninstall"
     Delete "$SMSTARTUP\${SHORTCUT}"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
   ${EndIf}
+  ; Only when nothing else is left in it.
+  RMDir "$INSTDIR"
 SectionEnd

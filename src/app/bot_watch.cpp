@@ -18,15 +18,14 @@ std::string exitCodeText(std::uint32_t code) {
 }  // namespace
 
 bool Form1::botEndedOnItsOwn() {
-    if (!botProcess_) return false;
-    const std::optional<std::uint32_t> code = botProcess_->exitCode();
+    const std::optional<std::uint32_t> code = bot_.endedOnItsOwn();
     if (!code) return false;
-    botProcess_.reset();
     // A bot that asked to be restarted may end before the restart; the restart is then still the poller's.
     if (markerExists(file::kRestartMarker)) return false;
     // Not restarted: a bot that keeps failing would fail again; the user decides.
     pressStop();
-    if (SysTray) SysTray->ShowBalloonTip("bot.exe has stopped (exit code " + exitCodeText(*code) + ")");
+    if (clsSysTray* tray = tray_.icon())
+        tray->ShowBalloonTip("bot.exe has stopped (exit code " + exitCodeText(*code) + ")");
     return true;
 }
 

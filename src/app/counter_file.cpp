@@ -25,15 +25,6 @@ std::optional<std::string> lastLineWithin(const std::string& tail, bool atFileSt
 
 }  // namespace
 
-LastLine lastLineOf(const std::string& content) {
-    LastLine result;
-    result.readable = true;
-    if (content.empty()) return result;
-    result.hasLine = true;
-    result.line = *lastLineWithin(content, true);
-    return result;
-}
-
 LastLine readLastLine(FileSystem& files, const std::string& path, std::uint64_t chunkBytes,
                       std::uint64_t maxLineBytes) {
     LastLine result;

@@ -21,7 +21,4 @@ struct LastLine {
 LastLine readLastLine(FileSystem& files, const std::string& path, std::uint64_t chunkBytes = 4096,
                       std::uint64_t maxLineBytes = kMaxCounterLineBytes);
 
-// The same rule over a whole text in memory.
-LastLine lastLineOf(const std::string& content);
-
 }  // namespace tavrio

@@ -1,6 +1,7 @@
 // The window's life: load, its end, open, and the routing of clicks and mouse positions.
 #include "app/main_window.h"
 
+#include "app/bot_http.h"
 #include "app/file_text.h"
 #include "app/window_layout.h"
 #include "settings/env_file.h"
@@ -8,14 +9,14 @@
 
 namespace tavrio {
 namespace {
-// At login the shell may not take the icon yet: every 2 s for the first minute, then every 30 s.
-constexpr std::uint32_t kTrayRetryFirstMs = 2000, kTrayRetryLaterMs = 30000;
-constexpr int kTrayRetriesAtFirstPace = 30;
-constexpr const char* kKeyToken = "qvx";
 constexpr std::int32_t kHiddenPictureTop = 8500;  // below the client area: the pictures only feed the tray icon
 }  // namespace
 
-Form1::Form1(Services services) : s_(std::move(services)), controls_(designLayout()) {}
+Form1::Form1(Services services)
+    : s_(std::move(services)),
+      controls_(designLayout()),
+      bot_(s_.processes, s_.clock),
+      tray_(s_.shell, s_.icons, s_.codec, s_.window) {}
 
 Form1::~Form1() = default;
 
@@ -28,9 +29,7 @@ void Form1::deleteIfExists(const char* name) {
 }
 
 void Form1::load() {
-    SysTray = std::make_unique<clsSysTray>(s_.shell, s_.icons, s_.codec, static_cast<TrayEvents&>(*this));
-    // The icon is the only way into a program that starts hidden: an add the shell refuses is tried again.
-    trayAdded(SysTray->Init(s_.window, kTrayTooltip));
+    tray_.add(*this, kTrayTooltip);
     setText(ControlId::cmdStart, "Start Bot");
     setText(ControlId::lblStatus, "Status: Stopped");
     setText(ControlId::txtPhone, "91");
@@ -81,28 +80,17 @@ void Form1::end(EndReason reason) {
     // The user's close only hides the window: the bot and the poll timer carry on.
     if (reason == EndReason::UserClose) return setWindowVisible(false);
     ending_ = true;
-    s_.window.setTrayRetryTimer(0);
     reason == EndReason::Exit ? pressStop() : StopBot();
     const WindowEnd how = reason == EndReason::OutsideClose ? WindowEnd::Destroy : WindowEnd::EndProcess;
-    if (trayCallDepth_ == 0) {
-        SysTray.reset();  // the icon goes first, so that no ghost icon is left in the notification area
-        return s_.window.end(how);
-    }
-    // Inside the tray object's own call (its menu is open): the object is released once that call has unwound,
-    // never under it (`mouseMove`). Exit waits for that; a close cannot (destroying the window ends the menu), nor
-    // can the session.
-    if (reason == EndReason::Exit)
-        exitPending_ = true;
-    else
-        s_.window.end(how);
+    // Inside the tray's own call (its menu is open) Exit waits for that call to unwind; a close cannot (destroying
+    // the window ends the menu), nor can the session.
+    tray_.release(reason == EndReason::Exit, [this, how] { s_.window.end(how); });
 }
 
-bool Form1::undisturbedSince(std::uint32_t actions) const { return botActions_ == actions && !ending_; }
-
 bool Form1::waitUndisturbed(const std::function<void()>& wait) {
-    const std::uint32_t before = botActions_;
+    const std::uint32_t stopsBefore = bot_.stops();
     wait();
-    return undisturbedSince(before);
+    return bot_.stops() == stopsBefore && !ending_;
 }
 
 void Form1::click(ControlId id) {
@@ -124,45 +112,18 @@ void Form1::click(ControlId id) {
 void Form1::textEdited(ControlId id, std::string text) { mutableControl(id).text = std::move(text); }
 
 void Form1::mouseMove(int button, std::int32_t xTwips) {
-    if (!SysTray || ending_) return;
-    ++trayCallDepth_;
-    SysTray->MouseMove(button, xTwips, s_.window);
-    // The program began to end during the call, which therefore kept the tray object: it goes now.
-    if (--trayCallDepth_ > 0 || !ending_) return;
-    SysTray.reset();
-    if (exitPending_) s_.window.end(WindowEnd::EndProcess);
+    if (!ending_) tray_.mouseMove(button, xTwips);
 }
 
 void Form1::trayNotification(int button, std::uint16_t code) {
-    // MouseMove knows the codes in twips at 15 twips per pixel, the unit the shell's x has only at 96 DPI; handed
-    // over in that unit, the code means the same at every DPI.
-    constexpr std::int32_t kTwipsPerPixelOfTheCodes = 15;
-    mouseMove(button, static_cast<std::int32_t>(code) * kTwipsPerPixelOfTheCodes);
+    if (!ending_) tray_.notification(button, code);
 }
 
 void Form1::RightClick() { s_.window.showPopupMenu(); }
 
-void Form1::taskbarCreated() {
-    if (SysTray && !ending_) trayAdded(SysTray->Readd());
-}
+void Form1::taskbarCreated() { tray_.taskbarCreated(); }
 
-void Form1::trayRetryTick() {
-    if (!SysTray || ending_) {
-        s_.window.setTrayRetryTimer(0);
-        return;
-    }
-    ++trayAddRetries_;
-    trayAdded(SysTray->Readd());
-}
-
-void Form1::trayAdded(bool accepted) {
-    if (accepted) {
-        trayAddRetries_ = 0;
-        s_.window.setTrayRetryTimer(0);
-    } else {
-        s_.window.setTrayRetryTimer(trayAddRetries_ < kTrayRetriesAtFirstPace ? kTrayRetryFirstMs : kTrayRetryLaterMs);
-    }
-}
+void Form1::trayRetryTick() { tray_.retryTick(); }
 
 // ---- Control state, mirrored into the real window when it changes
 

@@ -9,11 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "app/bot_life.h"
 #include "app/program_files.h"
 #include "platform/controls.h"
 #include "platform/platform.h"
 #include "platform/window_host.h"
 #include "tray/sys_tray.h"
+#include "tray/tray_presence.h"
 
 namespace tavrio {
 
@@ -77,16 +79,21 @@ public:
     const ControlSet& controls() const { return controls_; }
     const std::string& title() const { return title_; }
     std::uint32_t timerInterval() const { return timerInterval_; }
-    std::int32_t botTaskId() const { return botTaskId_; }
+    std::int32_t botTaskId() const { return bot_.taskId(); }
     std::int32_t tickCount() const { return tickCount_; }
-    clsSysTray* sysTray() { return SysTray.get(); }
+    clsSysTray* sysTray() { return tray_.icon(); }
 
-    // ---- The window's operations, public so the program entry and tests can reach them
+private:
+    // TrayEvents: the window handles only the right click
+    void RightClick() override;
+
+    // ---- The window's operations
     // cmdStart. False when a later action ran while its message box was open (see `waitUndisturbed`).
     bool pressStart();
     void pressStop();  // Command1
     void StopBot();
-    // False when bot.exe could not be started (the user has been told why).
+    // False when bot.exe was not started: it could not be (the user has been told why), or an action that ran
+    // during the waits before it took over.
     bool LaunchBot();
     // False when the tick ends here: a later action ran while one of its message boxes was open, or its restart
     // could not start the bot again.
@@ -102,21 +109,15 @@ public:
     // The whole file in the ANSI code page; nothing when it cannot be opened or read.
     std::optional<std::string> ReadFileToText(const std::string& FilePath);
 
-private:
-    // TrayEvents: the window handles only the right click
-    void RightClick() override;
-
     // The user acts while the panel waits with the window's events running: a message box, the tick's event pass,
-    // the tray menu. True when no START, STOP, Exit, restart or close ran during `wait`. Otherwise the waiting
-    // operation changes nothing more of the bot's state: it stays exactly as that later action left it.
+    // the tray menu, the wait for a kill. True when the bot was not stopped (by START, STOP, Exit, a restart or a
+    // close) during `wait` and the program is not ending. Otherwise the waiting operation changes nothing more of
+    // the bot's state: it stays exactly as that later action left it.
     bool waitUndisturbed(const std::function<void()>& wait);
-    // The same for a stretch of waits: true when the count of actions is still `actions` and nothing ends.
-    bool undisturbedSince(std::uint32_t actions) const;
     void setStartEnabled(bool enabled);  // cmdStart and mnustart, always together
     void removeSession();                // Command3
     // True when the bot this panel started has ended without the panel ending it; the panel is then stopped.
     bool botEndedOnItsOwn();
-    void waitForPendingKills();
     void refreshPhoneLineWithTick();
     void refreshMessageCounter();
     std::string path(const char* nameWithBackslash) const;
@@ -124,8 +125,6 @@ private:
     std::optional<std::string> botUrl(const std::string& page) const;
     // The one way a request reaches the bot: an address that is nothing fails as an invalid URL, unsent.
     HttpResult sendToBot(const std::optional<std::string>& url, HttpRequest request);
-    // The shell's answer to an add of the icon: a refusal makes the add due again later.
-    void trayAdded(bool accepted);
     bool markerExists(const char* name) const;
     void deleteIfExists(const char* name);
 
@@ -145,23 +144,14 @@ private:
     ControlSet controls_;
     std::string title_;
     std::uint32_t timerInterval_ = 0;
-    std::unique_ptr<clsSysTray> SysTray;  // alive from the load until the window releases it
+    BotLife bot_;
+    TrayPresence tray_;
 
     std::string companyName_, serverPort_, apiKey_;
-    std::int32_t botTaskId_ = 0;
     std::int32_t tickCount_ = 0;
-    bool tickRunning_ = false;  // a tick that falls due while one is suspended is skipped
-    // Every START, STOP, Exit, restart and close begins with StopBot, which counts it here.
-    std::uint32_t botActions_ = 0;
+    bool tickRunning_ = false;    // a tick that falls due while one is suspended is skipped
     bool ending_ = false;         // Exit or a close that proceeds: the window takes no more input
     bool windowVisible_ = false;  // as the core last set it
-    int trayCallDepth_ = 0;       // inside clsSysTray::MouseMove
-    bool exitPending_ = false;    // Exit was chosen there; the process ends once the call has unwound
-    int trayAddRetries_ = 0;
-    // The bot this panel launched, while nothing but the bot itself can end it.
-    std::shared_ptr<StartedProcess> botProcess_;
-    // The kill commands of StopBot that may still be running, until a launch has seen them end.
-    std::vector<std::shared_ptr<StartedProcess>> pendingKills_;
 };
 
 }  // namespace tavrio

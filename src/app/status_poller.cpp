@@ -10,15 +10,16 @@ std::string withoutBracesAndQuotes(std::string text) {
     return removeAll(removeAll(removeAll(std::move(text), "{"), "}"), "\"");
 }
 
-class Flag {
+// Marks a tick as running for as long as it lasts, whichever way it ends.
+class TickInProgress {
 public:
-    explicit Flag(bool& flag) : flag_(flag) { flag_ = true; }
-    ~Flag() { flag_ = false; }
-    Flag(const Flag&) = delete;
-    Flag& operator=(const Flag&) = delete;
+    explicit TickInProgress(bool& running) : running_(running) { running_ = true; }
+    ~TickInProgress() { running_ = false; }
+    TickInProgress(const TickInProgress&) = delete;
+    TickInProgress& operator=(const TickInProgress&) = delete;
 
 private:
-    bool& flag_;
+    bool& running_;
 };
 
 constexpr const char* kReadyTooltip = "Bot Ready online";
@@ -38,7 +39,7 @@ void Form1::timerTick() {
     // The timer keeps falling due while a tick waits for the bot, a message box or its event pass; those
     // ticks are skipped rather than nested.
     if (tickRunning_ || ending_) return;
-    Flag running(tickRunning_);
+    TickInProgress running(tickRunning_);
 
     if (botEndedOnItsOwn()) return;  // stopped: this tick has nothing left to show
     if (!RefreshBotState()) return;
@@ -69,7 +70,7 @@ bool Form1::RefreshBotState() {
             setVisible(ControlId::QR1, true);
             setPosition(ControlId::QR1, 0, 0);
             showWindow();
-            if (SysTray) SysTray->TooltipText("QR Pl. Scan");
+            if (clsSysTray* tray = tray_.icon()) tray->TooltipText("QR Pl. Scan");
             s_.files.deleteFile(path(file::kQrMarker));
         }
     }
@@ -84,9 +85,9 @@ bool Form1::RefreshBotState() {
             if (!waitUndisturbed([&] { phone = WebRequest(botUrl("/phone"), "N"); })) return false;
             setText(ControlId::Label4, withoutBracesAndQuotes(std::move(phone)));
             setVisible(ControlId::Label2, false);
-            if (SysTray) {
-                SysTray->SetIcon(s_.window, 1);
-                SysTray->TooltipText(kReadyTooltip);
+            if (clsSysTray* tray = tray_.icon()) {
+                tray->SetIcon(s_.window, 1);
+                tray->TooltipText(kReadyTooltip);
             }
             setText(ControlId::Label5, "");
             return true;
@@ -95,7 +96,7 @@ bool Form1::RefreshBotState() {
     // No ready bot, or its marker vanished between the two looks: the window and the tray both say waiting.
     setText(ControlId::lblStatus, " Waiting for Session...");
     setColor(ControlId::lblStatus, kRed);
-    stopSayingReady(SysTray.get(), s_.window);
+    stopSayingReady(tray_.icon(), s_.window);
     return true;
 }
 

@@ -1,7 +1,7 @@
 // The one path to the bot (its address from the port box, every request), the HTTP helper through which the
 // poller reads what the bot offers, and the whole-file helper.
+#include "app/bot_http.h"
 #include "app/file_text.h"
-#include "app/local_url.h"
 #include "app/main_window.h"
 #include "text/utf8.h"
 
@@ -17,11 +17,7 @@ HttpResult Form1::sendToBot(const std::optional<std::string>& url, HttpRequest r
 }
 
 std::string Form1::WebRequest(const std::optional<std::string>& URL, const std::string& NOERROR) {
-    HttpRequest request;
-    request.method = "GET";
-    request.headers = {{"User-Agent", "Mozilla/5.0 (Windows NT 10.0; Win64; x64)"}};
-    request.timeouts = {20000, 20000, 20000, 20000};
-    HttpResult result = sendToBot(URL, std::move(request));
+    HttpResult result = sendToBot(URL, phoneRequest());
     if (result.ok) return std::move(result.body);  // the status is not looked at
     if (NOERROR == "N") s_.messages.show(failureMessage(result), MessageIcon::None);
     return "";

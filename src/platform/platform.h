@@ -66,8 +66,7 @@ public:
 struct StartResult {
     bool started = false;
     std::uint32_t processId = 0;
-    std::uint32_t errorCode = 0;              // the system's error number when not started
-    std::string errorText;                    // the system's description of it
+    std::string errorText;                    // when not started: the system's description of why
     std::shared_ptr<StartedProcess> process;  // when started
 };
 
@@ -150,7 +149,7 @@ class ShellTray {
 public:
     virtual ~ShellTray() = default;
     // Shell_NotifyIconA with the record in its 32-bit ANSI layout; the implementation converts it to the
-    // build's native NOTIFYICONDATAA. The result is not looked at by the caller, but is returned for tests.
+    // build's native NOTIFYICONDATAA. False when the shell refused the call: a refused add is made again later.
     virtual bool notifyIcon(TrayMessage message, const TrayRecordBytes& record) = 0;
 };
 

@@ -6,9 +6,9 @@ namespace {
 constexpr std::uint32_t kWmMouseMove = 0x200;
 
 // The values of X that raise an event. The window passes positions in twips, so the right press arrives as its
-// notification code (WM_RBUTTONDOWN, 516) times 15 twips per pixel; the other rows are the bare codes of
-// WM_LBUTTONUP, WM_LBUTTONDBLCLK and the balloon notifications, which only a caller in pixels would pass.
-constexpr std::int32_t kRightPressInTwips = 516 * 15;
+// notification code (WM_RBUTTONDOWN, 516) in twips; the other rows are the bare codes of WM_LBUTTONUP,
+// WM_LBUTTONDBLCLK and the balloon notifications, which only a caller in pixels would pass.
+constexpr std::int32_t kRightPressInTwips = clsSysTray::notificationInTwips(516);
 constexpr std::int32_t kLeftRelease = 0x202, kLeftDoubleClick = 0x203;
 constexpr std::int32_t kBalloonHidden = 0x403, kBalloonTimedOut = 0x404, kBalloonClickedByUser = 0x405;
 

@@ -35,6 +35,11 @@ public:
     // False when the shell refused the icon (it may not be ready yet at login): `Readd` tries again.
     bool Init(WindowHost& pfrm, const std::string& pstrTooltip);
     void MouseMove(int Button, std::int32_t X, WindowHost& pfrm);
+    // A notification code (the mouse message the shell reports) as the X that MouseMove knows it by: twips at 15
+    // twips per pixel, the unit the shell's x has only at 96 DPI, so that the code means the same at every DPI.
+    static constexpr std::int32_t notificationInTwips(std::uint16_t code) {
+        return static_cast<std::int32_t>(code) * 15;
+    }
     // False when the window's picture array has no element `I`; nothing changes then.
     bool SetIcon(WindowHost& pfrm, std::uint8_t I);
     void ShowBalloonTip(const std::string& pstrMessage, std::int32_t penIcon = 0, const std::string& pstrTitle = "",

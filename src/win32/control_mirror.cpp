@@ -50,7 +50,7 @@ ControlMirror::ControlMirror(HINSTANCE instance) : instance_(instance) {
 
 bool ControlMirror::create(HWND parent, const ControlSet& controls) {
     menu_.reset(CreatePopupMenu());
-    if (!menu_) return false;
+    if (!menu_) return failed();
     // In tab order: the creation order is the order the Tab key walks.
     for (std::size_t i = 0; i < kControlCount; ++i) {
         const auto id = static_cast<ControlId>(i);
@@ -67,7 +67,8 @@ bool ControlMirror::createControl(HWND parent, ControlId id, const ControlState&
     colors_[indexOf(id)] = state.textColor;
     if (state.kind == ControlKind::MenuItem) {
         const UINT flags = MF_STRING | (state.enabled ? MF_ENABLED : MF_GRAYED);
-        return AppendMenuW(menu_.get(), flags, static_cast<UINT_PTR>(commandId), widen(state.text).c_str());
+        const std::wstring caption = widen(state.text);
+        return AppendMenuW(menu_.get(), flags, static_cast<UINT_PTR>(commandId), caption.c_str()) || failed();
     }
 
     const wchar_t* className = L"STATIC";
@@ -97,10 +98,12 @@ bool ControlMirror::createControl(HWND parent, ControlId id, const ControlState&
 
     const RECT at = pixelRect(state);
     const bool textAtCreation = state.kind != ControlKind::Picture && state.kind != ControlKind::QrCode;
-    HWND control = CreateWindowExW(exStyle, className, textAtCreation ? widen(state.text).c_str() : L"", style, at.left,
-                                   at.top, at.right - at.left, at.bottom - at.top, parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(commandId)), instance_, nullptr);
-    if (control == nullptr) return false;
+    // Named, so that nothing is freed between a failed call and the reading of its error.
+    const std::wstring text = textAtCreation ? widen(state.text) : std::wstring();
+    HWND control = CreateWindowExW(exStyle, className, text.c_str(), style, at.left, at.top, at.right - at.left,
+                                   at.bottom - at.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(commandId)),
+                                   instance_, nullptr);
+    if (control == nullptr) return failed();
     children_[indexOf(id)] = control;
 
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font(state)), FALSE);
@@ -117,6 +120,7 @@ bool ControlMirror::createControl(HWND parent, ControlId id, const ControlState&
 
 void ControlMirror::apply(ControlId id, const ControlState& state) {
     if (indexOf(id) >= kControlCount) return;
+    const bool recoloured = colors_[indexOf(id)] != state.textColor;
     colors_[indexOf(id)] = state.textColor;
     if (state.kind == ControlKind::MenuItem) {
         applyMenuItem(id, state);
@@ -139,8 +143,8 @@ void ControlMirror::apply(ControlId id, const ControlState& state) {
     if (reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)) != font(state)) {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font(state)), TRUE);
     }
-    // The colour is drawn from `colors_` when the control paints.
-    if (state.textColor != kDefaultColor) InvalidateRect(control, nullptr, TRUE);
+    // The colour is drawn from `colors_` when the control paints, the default one too.
+    if (recoloured) InvalidateRect(control, nullptr, TRUE);
     if ((IsWindowEnabled(control) != FALSE) != state.enabled) EnableWindow(control, state.enabled);
     if (((GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0) != state.visible) {
         ShowWindow(control, state.visible ? SW_SHOWNA : SW_HIDE);

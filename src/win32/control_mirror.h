@@ -24,8 +24,10 @@ public:
     // The screen's DPI, and the fonts and icons at it.
     explicit ControlMirror(HINSTANCE instance);
 
-    // Every control of `controls` as a child of `parent`, in tab order, and the tray menu's items.
+    // Every control of `controls` as a child of `parent`, in tab order, and the tray menu's items. False when one
+    // could not be made; `failure()` then holds the system's error code, taken as that call returned.
     bool create(HWND parent, const ControlSet& controls);
+    DWORD failure() const { return failure_; }
     void apply(ControlId id, const ControlState& state);
     // The parent is destroyed, and the children with it.
     void forget() { children_ = {}; }
@@ -48,9 +50,14 @@ private:
     void applyMenuItem(ControlId id, const ControlState& state);
     RECT pixelRect(const ControlState& state) const;
     HFONT font(const ControlState& state) const { return state.bold ? boldFont_.get() : normalFont_.get(); }
+    bool failed() {
+        failure_ = GetLastError();
+        return false;
+    }
 
     HINSTANCE instance_;
     int dpiX_ = 96, dpiY_ = 96;
+    DWORD failure_ = 0;
     std::array<HWND, kControlCount> children_{};
     std::array<std::int32_t, kControlCount> colors_{};  // as last applied
     UniqueMenu menu_;

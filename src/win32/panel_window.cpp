@@ -52,14 +52,14 @@ bool PanelWindow::create() {
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     windowClass.lpszClassName = kPanelWindowClassName;
     const bool registered = RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    if (!registered || !registerQrCodeClass(instance_)) return false;
+    if (!registered || !registerQrCodeClass(instance_)) return failed();
 
     RECT frame{0, 0, mirror_.xPixels(kClientWidthTwips), mirror_.yPixels(kClientHeightTwips)};
     AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
     if (CreateWindowExW(kWindowExStyle, kPanelWindowClassName, L"", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                         frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_,
                         this) == nullptr) {
-        return false;
+        return failed();
     }
     // Sent to every top-level window when the shell's notification area is (re)created.
     taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
@@ -69,8 +69,10 @@ bool PanelWindow::create() {
 bool PanelWindow::attach(Form1& form) {
     // The core's control state is the one truth from here on: the window renders it and reports edits.
     form_ = &form;
-    if (!mirror_.create(window_, form.controls())) form_ = nullptr;
-    return form_ != nullptr;
+    if (mirror_.create(window_, form.controls())) return true;
+    form_ = nullptr;
+    failure_ = mirror_.failure();
+    return false;
 }
 
 void PanelWindow::setTitle(const std::string& title) { SetWindowTextW(window_, widen(title).c_str()); }

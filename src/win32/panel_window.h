@@ -22,6 +22,9 @@ public:
     bool create();
     // Creates every control and the tray popup menu from `form`'s state and routes input to it from now on.
     bool attach(Form1& form);
+    // Why `create` or `attach` failed: the system's error code, taken as the call that failed returned (0 when it
+    // gave none); what GetLastError says later may come from any call since.
+    DWORD failure() const { return failure_; }
     // Runs until the window is destroyed; returns the exit code.
     int runMessageLoop();
 
@@ -45,8 +48,14 @@ private:
     void onMouse(int button, LPARAM lParam, bool press);
     void dispatch(MSG& message);
 
+    bool failed() {
+        failure_ = GetLastError();
+        return false;
+    }
+
     HINSTANCE instance_;
     HWND window_ = nullptr;
+    DWORD failure_ = 0;
     Form1* form_ = nullptr;  // from the attach until WM_DESTROY
     UINT taskbarCreatedMessage_ = 0;
     ControlMirror mirror_;

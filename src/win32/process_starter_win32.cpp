@@ -44,7 +44,6 @@ private:
 
 StartResult failure(DWORD error) {
     StartResult result;
-    result.errorCode = error;
     result.errorText = systemMessage(error);
     return result;
 }

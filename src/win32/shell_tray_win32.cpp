@@ -68,6 +68,9 @@ bool ShellTrayWin32::notifyIcon(TrayMessage message, const TrayRecordBytes& reco
         }
         shown_[key] = Shown{};
     }
+    // A modify the shell took for an icon not known here (an add it refused because the icon was still there)
+    // shows the icon exists: the fields it did not carry stay unknown.
+    if (message == TrayMessage::Modify && accepted) shown_.try_emplace(key);
     const auto found = shown_.find(key);
     if (found == shown_.end()) return accepted;
     Shown& now = found->second;

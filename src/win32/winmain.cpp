@@ -47,7 +47,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // The window and its controls exist before the load, which already shows texts and may press START.
     if (!window.create() || !window.attach(form)) {
         // Without a window there is no tray icon either: ending unseen would look like a program that never ran.
-        const DWORD error = GetLastError();
+        const DWORD error = window.failure();
         std::wstring text = L"The window could not be created.";
         if (error != 0) text += L"\r\n" + widen(systemMessage(error));
         MessageBoxW(nullptr, text.c_str(), kProgramTitle, MB_OK | MB_ICONERROR);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "listening_port.h"
 #include "panel_driver.h"
 #include "sim_client.h"
 
@@ -42,6 +43,8 @@ TEST_F(Messaging, AWrongKeyAnswerIsShownAsItsText) {
 
 TEST_F(Messaging, NoBotRunningShowsTheFailureAndTheWindowCarriesOn) {
     ProgramFolder folder("send-no-bot");
+    ASSERT_TRUE(nothingListensOn(folder.port()))
+        << "another program listens on port " << folder.port() << "; set TAVRIO_E2E_PORT_BASE to a free range";
     Panel panel(folder);
     ASSERT_TRUE(panel.start());
     ASSERT_NE(panel.window(), nullptr);

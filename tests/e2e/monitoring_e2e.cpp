@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "listening_port.h"
 #include "panel_driver.h"
 #include "qr/qr_encoder.h"
 #include "screen_capture.h"
@@ -73,6 +74,7 @@ TEST_F(Monitoring, ABotThatStopsAnsweringWhileReadyShowsTheFailure) {
     ASSERT_TRUE(panel.startLinked());
     // The bot stays ready but no longer answers where the panel asks. (A bot that died is noticed as such and
     // stops the panel instead.)
+    ASSERT_TRUE(nothingListensOn(1)) << "this test needs nothing listening on port 1 of this machine";
     panel.typeText(Control::txtPort, "1");
     const MessageBoxSeen box = panel.answerMessageBox(std::chrono::seconds(30));
     ASSERT_TRUE(box.found);

@@ -78,10 +78,11 @@ std::string artifactBeside(const wchar_t* name) {
 ProgramFolder::ProgramFolder(const std::string& name, bool withBot) {
     static int serial = 0;
     // Distinct per folder and per run, so a simulator still ending from the last test never holds the port.
-    // Runs side by side (several Wine prefixes on one machine) each take their own range.
+    // Runs side by side (several Wine prefixes on one machine) each take their own range of 5000 ports, below
+    // the range the system hands out to any program's outgoing connections (32768 up, on Linux).
     static const int base = [] {
         const char* text = std::getenv("TAVRIO_E2E_PORT_BASE");
-        return text != nullptr && std::atoi(text) > 0 ? std::atoi(text) : 39000;
+        return text != nullptr && std::atoi(text) > 0 ? std::atoi(text) : 20000;
     }();
     port_ = base + static_cast<int>(GetCurrentProcessId() % 100) * 50 + (serial++ % 50);
     path_ = g_artifacts.workRoot + "\\" + name;

@@ -1,5 +1,5 @@
 // Port text -> address: either http://localhost:<1..65535><page> or refused; the port is the text's own digits.
-#include "app/local_url.h"
+#include "app/bot_http.h"
 #include "fuzz_support.h"
 
 using namespace tavrio;

@@ -2,7 +2,7 @@
 // given (as UTF-8), and plain text laid out exactly as the bot expects it.
 #include <nlohmann/json.hpp>
 
-#include "app/message_sender.h"
+#include "app/bot_http.h"
 #include "fuzz_support.h"
 
 using namespace tavrio;

@@ -1,6 +1,6 @@
 // The installer under Wine, silent as an administrator runs it: what it leaves in a bot's folder, the shortcuts
-// and the Apps & Features key, the panel started as Windows starts it at log-in, an upgrade over a running panel,
-// and the uninstaller.
+// and the Apps & Features key, the panel started as Windows starts it at log-in, an upgrade over a running panel
+// that starts it again, the Startup shortcut of a silent install, and the uninstaller.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -22,14 +22,18 @@ struct InstallerArtifacts {
     std::string setupExe, releaseText;  // the installer; the folder of the release's README and examples
 } g_installer;
 
-const std::vector<std::string> kInstalled = {"TavrioPanel.exe", "README.txt", ".env.example", "conf.ini.example",
-                                             "TavrioPanel-uninstall.exe"};
+const std::vector<std::string> kInstalled = {"TavrioPanel.exe", "TavrioPanel README.txt", ".env.example",
+                                             "conf.ini.example", "TavrioPanel-uninstall.exe"};
 constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TavrioPanel";
 
 // Runs a command line and waits for it and everything it starts: a silent uninstaller hands over to a copy of
-// itself and returns at once. The exit code is the first program's.
+// itself and returns at once. The exit code is the first program's. A panel started again leaves the job, as a
+// deployment tool's job allows.
 DWORD runAndWaitForAll(const std::string& commandLine) {
     HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_BREAKAWAY_OK;
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
     std::wstring line = widen(commandLine);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -59,8 +63,8 @@ DWORD runAndWaitForAll(const std::string& commandLine) {
 }
 
 // As administrators do: /D= last and unquoted, blanks and all.
-DWORD installSilently(const ProgramFolder& folder) {
-    return runAndWaitForAll("\"" + g_installer.setupExe + "\" /S /D=" + folder.path());
+DWORD installSilently(const ProgramFolder& folder, const std::string& options = "") {
+    return runAndWaitForAll("\"" + g_installer.setupExe + "\" /S " + options + "/D=" + folder.path());
 }
 
 std::string knownFolder(REFKNOWNFOLDERID id) {
@@ -158,6 +162,7 @@ struct BotFolder {
         CreateDirectoryW(widen(folder.at("log")).c_str(), nullptr);
         folder.write("log\\message-counter.txt", "41\r\n42\r\n");
         folder.write("session.db", "linked");
+        folder.write("README.txt", "The bot's own readme.\r\n");
         folder.writeAutoStart(true);
         before = snapshot(folder);
     }
@@ -190,7 +195,7 @@ TEST(Installer, SilentInstallBesideABotAddsItsFilesShortcutsAndKeyAndTouchesNoth
 
     Snapshot after = snapshot(bot.folder);
     EXPECT_EQ(after["TavrioPanel.exe"], fileDigest(artifacts().panelExe));
-    for (const char* text : {"README.txt", ".env.example", "conf.ini.example"})
+    for (const char* text : {"TavrioPanel README.txt", ".env.example", "conf.ini.example"})
         EXPECT_EQ(after[text], fileDigest(g_installer.releaseText + "\\" + text)) << text;
     std::uint64_t kilobytes = 0;
     for (const std::string& name : kInstalled) {
@@ -239,23 +244,43 @@ TEST(Installer, ThePanelStartedByItsStartupShortcutStartsTheBotAndShowsTheQrCode
     EXPECT_TRUE(waitFor(noPanelOrBotRuns));
 }
 
-TEST(Installer, AnUpgradeEndsTheRunningPanelAndItsBotAndPutsTheNewExeInPlace) {
+TEST(Installer, AnUpgradeEndsTheRunningPanelAndItsBotPutsTheNewExeInPlaceAndStartsItAgain) {
     BotFolder bot("upgrade");
     ASSERT_EQ(installSilently(bot.folder), 0u);
     putOlderPanel(bot.folder);
     Panel older(bot.folder);
     ASSERT_TRUE(older.start());
     ASSERT_TRUE(waitFor([&] { return older.text(Control::lblStatus) == "BOT READY"; }, std::chrono::seconds(30)));
+    DWORD olderBotId = 0;
+    ASSERT_EQ(countProcesses(L"bot.exe", &olderBotId), 1);
+    HANDLE olderBot = OpenProcess(SYNCHRONIZE, FALSE, olderBotId);
 
     EXPECT_EQ(installSilently(bot.folder), 0u);
     EXPECT_TRUE(older.waitForExit(std::chrono::seconds(1))) << "the installer returned before the panel ended";
-    EXPECT_TRUE(waitFor([] { return countProcesses(L"bot.exe") == 0; })) << "the panel's bot still runs";
+    EXPECT_EQ(WaitForSingleObject(olderBot, 20000), WAIT_OBJECT_0) << "the older panel's bot still runs";
+    CloseHandle(olderBot);
     EXPECT_EQ(fileDigest(bot.folder.at("TavrioPanel.exe")), fileDigest(artifacts().panelExe));
+
+    // The new panel, from the folder, and through its auto-start its bot.
+    DWORD panelId = 0;
+    EXPECT_TRUE(waitFor([&] { return countProcesses(L"TavrioPanel.exe", &panelId) == 1 && panelWindow(); }))
+        << "the panel was not started again";
+    HANDLE panel = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, panelId);
+    wchar_t image[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    QueryFullProcessImageNameW(panel, 0, image, &length);
+    CloseHandle(panel);
+    EXPECT_EQ(narrow(image), bot.folder.at("TavrioPanel.exe"));
+    EXPECT_TRUE(
+        waitFor([] { return controlText(panelControl(Control::lblStatus)) == "BOT READY"; }, std::chrono::seconds(30)))
+        << "the bot did not come back";
+    PostMessageW(panelWindow(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(waitFor(noPanelOrBotRuns));
 }
 
 TEST(Installer, AFileItCannotWriteFailsTheInstall) {
     BotFolder bot("cannot write");
-    CreateDirectoryW(widen(bot.folder.at("README.txt")).c_str(), nullptr);
+    CreateDirectoryW(widen(bot.folder.at("TavrioPanel README.txt")).c_str(), nullptr);
     EXPECT_NE(installSilently(bot.folder), 0u);
 }
 
@@ -290,6 +315,23 @@ TEST(Installer, SilentUninstallEndsThePanelAndRemovesExactlyWhatWasInstalled) {
     EXPECT_FALSE(fileExists(startupShortcut()));
     EXPECT_FALSE(fileExists(startMenuShortcut()));
     EXPECT_FALSE(uninstallValue(L"DisplayName"));
+}
+
+// Silent, the Startup shortcut is made where bot.exe is (above) or where /STARTUP=1 asks for it; /STARTUP=0 makes
+// none. A folder the uninstaller leaves empty goes.
+TEST(Installer, SilentStartupShortcutOnlyBesideABotOrWhenAskedAndAnEmptiedFolderGoes) {
+    ProgramFolder empty("no bot yet", false);
+    for (const char* file : {"TavrioPanel.exe", ".env", "conf.ini"}) empty.remove(file);
+    ASSERT_EQ(installSilently(empty), 0u);
+    EXPECT_FALSE(fileExists(startupShortcut())) << "made without bot.exe";
+    ASSERT_EQ(installSilently(empty, "/STARTUP=1 "), 0u);
+    EXPECT_EQ(shortcutTarget(startupShortcut()), empty.at("TavrioPanel.exe")) << "not made when asked";
+    BotFolder bot("not asked to start with Windows");
+    ASSERT_EQ(installSilently(bot.folder, "/STARTUP=0 "), 0u);
+    EXPECT_FALSE(fileExists(startupShortcut())) << "made beside a bot though /STARTUP=0";
+
+    runAndWaitForAll("\"" + empty.at("TavrioPanel-uninstall.exe") + "\" /S");
+    EXPECT_FALSE(fileExists(empty.path())) << "the emptied folder is left";
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ TEST_F(BotControl, StartFileWrittenDuringTheWaitBlocksTheLaunch) {
 
 TEST_F(BotControl, MissingBotReportsThePathAndReasonAndStaysStopped) {
     load();
-    platform.nextProgramStart = {false, 0, 2, "The system cannot find the file specified.", nullptr};
+    platform.nextProgramStart = {false, 0, "The system cannot find the file specified.", nullptr};
     form->click(ControlId::cmdStart);
     ASSERT_EQ(platform.shown.size(), 1u);
     EXPECT_EQ(platform.shown[0].first, "Cannot start C:\\panel\\bot.exe\r\nThe system cannot find the file specified.");
@@ -66,7 +66,7 @@ TEST_F(BotControl, MissingBotReportsThePathAndReasonAndStaysStopped) {
     EXPECT_TRUE(c(ControlId::cmdStart).enabled);
     EXPECT_TRUE(c(ControlId::mnustart).enabled);
     // Fixed, START works again.
-    platform.nextProgramStart = {true, 77, 0, "", nullptr};
+    platform.nextProgramStart = {true, 77, "", nullptr};
     form->click(ControlId::mnustart);
     EXPECT_EQ(platform.timer, 1000u);
     EXPECT_EQ(text(ControlId::Label3), "77");

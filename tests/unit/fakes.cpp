@@ -81,7 +81,7 @@ StartResult FakePlatform::startCommandLine(const std::string& commandLine, Windo
     auto process = std::make_shared<FakeProcess>(commandLine, log, now, onWaitForEnd);
     if (!commandsLinger) process->ended = 0;
     started.push_back(process);
-    return {true, 1, 0, "", process};
+    return {true, 1, "", process};
 }
 
 void FakePlatform::sleepMs(std::uint32_t ms) {

@@ -75,7 +75,7 @@ public:
     std::string toUpper(const std::string& text) override;
 
     // ---- Processes. Programs run until the test ends them; commands have ended unless `commandsLinger`.
-    StartResult nextProgramStart{true, 4242, 0, "", nullptr};
+    StartResult nextProgramStart{true, 4242, "", nullptr};
     bool commandsLinger = false;
     std::vector<std::shared_ptr<FakeProcess>> started;  // every program and command, in order
     std::function<void()> onWaitForEnd;  // messages sent from outside, arriving while the panel waits for a process

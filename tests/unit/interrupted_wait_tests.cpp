@@ -98,7 +98,7 @@ TEST_F(InterruptedWait, ATickWhosePhoneBoxSeesAStopExitOrCloseChangesNothingMore
 
 TEST_F(InterruptedWait, StartWhoseBoxSeesAStopOrAnotherStartLeavesTheLaterStateAndItsBotWatched) {
     load();
-    platform.nextProgramStart = {false, 0, 2, "The system cannot find the file specified.", nullptr};
+    platform.nextProgramStart = {false, 0, "The system cannot find the file specified.", nullptr};
     // While START's box is open neither Start can be used; STOP can, and after it the tray's Start launches the
     // bot that the user has put in place meanwhile.
     const Seen afterLater = interruptAtItsBox(
@@ -106,7 +106,7 @@ TEST_F(InterruptedWait, StartWhoseBoxSeesAStopOrAnotherStartLeavesTheLaterStateA
             EXPECT_FALSE(c(ControlId::cmdStart).enabled);
             EXPECT_FALSE(c(ControlId::mnustart).enabled);
             form->click(ControlId::Command1);
-            platform.nextProgramStart = {true, 77, 0, "", nullptr};
+            platform.nextProgramStart = {true, 77, "", nullptr};
             form->click(ControlId::mnustart);
         },
         [&] { form->click(ControlId::cmdStart); });
@@ -121,7 +121,7 @@ TEST_F(InterruptedWait, StartWhoseBoxSeesAStopOrAnotherStartLeavesTheLaterStateA
     loadAndStart();
     platform.put("\\ssreomve.txt");
     platform.put("\\ws.txt");
-    platform.nextProgramStart = {false, 0, 2, "gone", nullptr};
+    platform.nextProgramStart = {false, 0, "gone", nullptr};
     platform.requests.clear();
     const Seen afterStop = interruptAtItsBox([&] { act(Action::Stop); },
                                              [&] {

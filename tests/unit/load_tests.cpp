@@ -154,47 +154,18 @@ TEST_F(Load, ExitFromTheTrayMenuEndsOnlyOnceTheTrayCallHasUnwound) {
     EXPECT_EQ(platform.log.back(), "end-program");
 }
 
-TEST_F(Load, RightPressOnTheIconOpensThePopupMenuAndItsChoiceRuns) {
+TEST_F(Load, OnlyTheIconsRightPressOpensThePopupMenuAndItsChoiceRunsWithin) {
     load();
     platform.onPopup = [this] { form->click(ControlId::mnustart); };
-    form->mouseMove(kLeftButton, 0x202 * 15);
-    form->mouseMove(0, 3000);  // an ordinary move over the window
-    EXPECT_TRUE(platform.logMatching("popup").empty());
-    form->mouseDown(kRightButton, 7740);
-    EXPECT_EQ(platform.logMatching("popup").size(), 1u);
-    EXPECT_EQ(platform.timer, 1000u) << "the menu's Start ran before the press returned";
-}
-
-TEST_F(Load, TheIconsNotificationsAreKnownByTheirCodeWhateverTheTwipsPerPixel) {
-    load();
-    // The shell's codes, handed over as codes: only the right press (WM_RBUTTONDOWN) opens the menu.
+    // The shell's other codes, handed over as codes, and the same press as a mere position at 144 DPI (10 twips
+    // per pixel) open nothing.
     for (std::uint16_t code : {0x200, 0x201, 0x202, 0x203, 0x205, 0x206, 0x207, 0x208, 0x209, 0x403, 0x404, 0x405})
         form->trayNotification(kLeftButton, code);
-    // The same press as a mouse position at 144 DPI (10 twips per pixel) is just a position.
     form->mouseMove(0, 0x204 * 10);
     EXPECT_TRUE(platform.logMatching("popup").empty());
     form->trayNotification(0, 0x204);
     EXPECT_EQ(platform.logMatching("popup").size(), 1u);
-}
-
-TEST_F(Load, TaskbarCreatedAddsTheIconAgain) {
-    loadAndStart();
-    platform.put("\\ws.txt");
-    form->timerTick();
-    platform.iconShown = false;  // a new shell shows nothing
-    platform.trayCalls.clear();
-    form->taskbarCreated();
-    // The add with the callback, then the ready picture, then the ready tip, and nothing else.
-    std::vector<std::pair<TrayMessage, std::uint32_t>> sent;
-    for (const auto& [message, record] : platform.trayCalls)
-        sent.emplace_back(message, testing::read32(record, tray_field::uFlags));
-    ASSERT_EQ(sent, (decltype(sent){{TrayMessage::Add, nif::Message},
-                                    {TrayMessage::Modify, nif::Icon},
-                                    {TrayMessage::Modify, nif::Tip}}));
-    EXPECT_EQ(testing::read32(platform.trayCalls[1].second, tray_field::hIcon), testing::pictureHandle(1));
-    EXPECT_EQ(testing::readField(platform.trayCalls[2].second, tray_field::szTip, 17),
-              std::string("Bot Ready online\0", 17));
-    EXPECT_TRUE(platform.iconShown);
+    EXPECT_EQ(platform.timer, 1000u) << "the menu's Start ran before the press returned";
 }
 
 TEST_F(Load, AnIconTheShellRefusesIsAddedAgainUntilItTakesItWithItsPictureAndTip) {
@@ -207,15 +178,17 @@ TEST_F(Load, AnIconTheShellRefusesIsAddedAgainUntilItTakesItWithItsPictureAndTip
     EXPECT_EQ(platform.trayRetryTimer, 2000u) << "every 2 s for the first minute";
     form->trayRetryTick();
     EXPECT_EQ(platform.trayRetryTimer, 30000u) << "then every 30 s";
-    platform.trayCalls.clear();
     while (platform.refusedAdds > 0) form->trayRetryTick();
     form->trayRetryTick();
     EXPECT_EQ(platform.trayRetryTimer, 0u);
-    ASSERT_EQ(platform.trayCalls.size(), 9u * 2 + 3) << "nine refused adds, each looking with a modify, then one taken";
-    EXPECT_EQ(platform.trayCalls[18].first, TrayMessage::Add);
-    EXPECT_EQ(testing::read32(platform.trayCalls[19].second, tray_field::hIcon), testing::pictureHandle(1));
-    EXPECT_EQ(form->sysTray()->TooltipText(), "Bot Ready online");
-    EXPECT_TRUE(platform.iconShown);
+    const auto shownLast = [&] {
+        const auto& calls = platform.trayCalls;
+        EXPECT_TRUE(platform.iconShown);
+        EXPECT_EQ(testing::read32(calls[calls.size() - 2].second, tray_field::hIcon), testing::pictureHandle(1));
+        EXPECT_EQ(testing::readField(calls.back().second, tray_field::szTip, 17),
+                  std::string("Bot Ready online\0", 17));
+    };
+    shownLast();
 
     // A re-created shell that refuses too is tried again the same way.
     platform.iconShown = false;
@@ -224,7 +197,11 @@ TEST_F(Load, AnIconTheShellRefusesIsAddedAgainUntilItTakesItWithItsPictureAndTip
     EXPECT_EQ(platform.trayRetryTimer, 2000u);
     form->trayRetryTick();
     EXPECT_EQ(platform.trayRetryTimer, 0u);
-    EXPECT_TRUE(platform.iconShown);
+    shownLast();
+    // A re-created shell that takes it at once gets it back the same way.
+    platform.iconShown = false;
+    form->taskbarCreated();
+    shownLast();
 }
 
 }  // namespace

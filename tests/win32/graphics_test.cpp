@@ -136,6 +136,14 @@ TEST(ShellTrayWin32, OnlyWhatChangesTheShownIconReachesTheShell) {
     shellAccepts = TRUE;
     EXPECT_TRUE(call(modify, NIF_TIP, nullptr, "QR Pl. Scan"));
     EXPECT_FALSE(call(modify, NIF_TIP, nullptr, "QR Pl. Scan"));
+
+    // An add refused because the icon is still there, then a modify that finds it: the filter works on.
+    shellAccepts = FALSE;
+    call(add, NIF_MESSAGE, nullptr, "");
+    shellAccepts = TRUE;
+    EXPECT_TRUE(call(modify, NIF_MESSAGE, nullptr, ""));
+    EXPECT_TRUE(call(modify, NIF_TIP, nullptr, "QR Pl. Scan"));
+    EXPECT_FALSE(call(modify, NIF_TIP, nullptr, "QR Pl. Scan"));
 }
 
 // A 32 x 32 top-down 32-bit bitmap whose pixel (x, y) is `colour` inside `square`, `other` elsewhere.

@@ -30,11 +30,11 @@ struct Recorder : ProcessStarter, Clock, MessageBoxes, HttpClient, ShellTray {
 
     StartResult startProgram(const std::string& path, WindowMode) override {
         commands.push_back("program " + path);
-        return {true, 4242, 0, "", nullptr};
+        return {true, 4242, "", nullptr};
     }
     StartResult startCommandLine(const std::string& line, WindowMode) override {
         commands.push_back("command " + line);
-        return {true, 1, 0, "", nullptr};
+        return {true, 1, "", nullptr};
     }
     void sleepMs(std::uint32_t ms) override { sleeps.push_back(ms); }
     std::uint64_t nowMs() override { return 0; }
@@ -204,6 +204,13 @@ TEST_F(PanelWindowTest, StartMirrorsTheRunningStateAndTheTimerTicks) {
     EXPECT_EQ(text(ControlId::QR1), "2@pairing,text");
     EXPECT_TRUE(visible(ControlId::QR1));
     EXPECT_TRUE(IsWindowVisible(mainWindow()));
+
+    // A colour set back to the default repaints as well.
+    ControlState status = form->control(ControlId::lblStatus);
+    ValidateRect(control(ControlId::lblStatus), nullptr);
+    status.textColor = kDefaultColor;
+    window->applyControl(ControlId::lblStatus, status);
+    EXPECT_TRUE(GetUpdateRect(control(ControlId::lblStatus), nullptr, FALSE));
 }
 
 TEST_F(PanelWindowTest, TypingReachesTheCoreAndTheCoresTextReplacesIt) {
@@ -212,14 +219,6 @@ TEST_F(PanelWindowTest, TypingReachesTheCoreAndTheCoresTextReplacesIt) {
     press(ControlId::cmdStart);  // START empties both text boxes
     EXPECT_EQ(text(ControlId::txtMessage), "");
     EXPECT_EQ(form->control(ControlId::txtMessage).text, "");
-}
-
-TEST_F(PanelWindowTest, RemoveSessionDeletesTheFileAndWaits) {
-    folder.write("session.db", "s");
-    press(ControlId::Command3);
-    EXPECT_FALSE(files.isPlainFile(folder.at("session.db")));
-    ASSERT_FALSE(fake.sleeps.empty());
-    EXPECT_EQ(fake.sleeps.back(), 1000u);
 }
 
 TEST_F(PanelWindowTest, TheUsersCloseOnlyHidesAndACloseFromOutsideEnds) {

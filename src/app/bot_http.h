@@ -1,5 +1,5 @@
-// Addresses of the bot's HTTP interface. The port comes from a text box the user can edit, so it is checked
-// before anything is sent: the request must never leave this machine.
+// The bot's HTTP interface as the panel uses it: where a request goes (the port box, checked to stay on this
+// machine), what it carries, how long it may take, and what the user is told when it fails.
 #pragma once
 
 #include <cstdint>
@@ -10,15 +10,26 @@
 
 namespace tavrio {
 
+// The fixed key every Send carries, and the one the title rule recognises in `.env`.
+inline constexpr const char* kKeyToken = "qvx";
+
 // "http://localhost:<port><page>" when the port text, blanks trimmed, is a whole number from 1 to 65535.
 std::optional<std::string> localBotUrl(const std::string& portText, const std::string& page);
+
+// The requests, addressed by the caller. The poller's GET of `/phone`: a browser's User-Agent, 20 s for each phase.
+HttpRequest phoneRequest();
+
+// Send Massage's POST of `/send-text`, with the body below; each phase has WinHTTP's own default.
+HttpRequest sendTextRequest(const std::string& phone, const std::string& text);
+
+// {"phone":"...","text":"..."}: both members in that order, no white space, every character kept as typed,
+// with quotation marks, backslashes and control characters escaped as JSON requires; malformed UTF-8 as U+FFFD.
+std::string sendTextBody(const std::string& phone, const std::string& text);
 
 // WinHTTP's "invalid URL" failure (ERROR_WINHTTP_INVALID_URL as an HRESULT), reported for a port text that
 // is no port, exactly as an unusable address would be.
 constexpr std::int32_t kInvalidUrlError = static_cast<std::int32_t>(0x80072EE5);
-constexpr const char* kInvalidUrlDescription = "The URL is invalid";
-
-// WinHTTP's time-out (ERROR_WINHTTP_TIMEOUT as an HRESULT): the request went out, and its answer may yet be acted on.
+// WinHTTP's time-out (ERROR_WINHTTP_TIMEOUT as an HRESULT): the request went out, and the bot may act on it yet.
 constexpr std::int32_t kTimedOutError = static_cast<std::int32_t>(0x80072EE2);
 
 // The failure of a request that was never sent because its address was refused.

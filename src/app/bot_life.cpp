@@ -1,0 +1,59 @@
+#include "app/bot_life.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace tavrio {
+
+void BotLife::stop() {
+    ++stops_;
+    bot_.reset();
+    // Neither command is waited for, and a failure of either is passed over: with no bot running the kill simply
+    // fails in its hidden window. STOP's kill may start a moment after START's own and still be on its way: every
+    // one is kept until a launch has seen it end.
+    const auto ended = [](const std::shared_ptr<StartedProcess>& kill) { return kill->exitCode().has_value(); };
+    pendingKills_.erase(std::remove_if(pendingKills_.begin(), pendingKills_.end(), ended), pendingKills_.end());
+    if (auto kill = processes_.startCommandLine("taskkill /f /im bot.exe", WindowMode::Hidden).process)
+        pendingKills_.push_back(std::move(kill));
+    processes_.startCommandLine(" timeout /t 2", WindowMode::MinimizedWithFocus);
+}
+
+bool BotLife::waitForPendingKills() {
+    // The one-second wait before the launch is the kills' first second; on a busy machine they get four more
+    // between them, during which the window is repainted but takes no input. A kill that outlasts them is left
+    // running. Messages sent from outside still arrive in the wait and may stop the bot again, adding a kill of
+    // their own: the wait goes over the kills it took.
+    constexpr std::uint64_t kLongestFurtherWaitMs = 4000;
+    const std::uint64_t deadline = clock_.nowMs() + kLongestFurtherWaitMs;
+    const std::uint32_t stopsBefore = stops_;
+    std::vector<std::shared_ptr<StartedProcess>> kills = std::exchange(pendingKills_, {});
+    for (const auto& kill : kills) {
+        const std::uint64_t now = clock_.nowMs();
+        if (now >= deadline) return true;
+        if (kill->exitCode()) continue;
+        kill->waitForEnd(static_cast<std::uint32_t>(deadline - now));
+        if (stops_ != stopsBefore) {
+            pendingKills_.insert(pendingKills_.end(), kills.begin(), kills.end());
+            return false;
+        }
+    }
+    return true;
+}
+
+StartResult BotLife::launch(const std::string& botPath) {
+    StartResult result = processes_.startProgram(botPath, WindowMode::Hidden);
+    if (result.started) {
+        taskId_ = static_cast<std::int32_t>(result.processId);
+        bot_ = result.process;
+    }
+    return result;
+}
+
+std::optional<std::uint32_t> BotLife::endedOnItsOwn() {
+    if (!bot_) return std::nullopt;
+    const std::optional<std::uint32_t> code = bot_->exitCode();
+    if (code) bot_.reset();
+    return code;
+}
+
+}  // namespace tavrio
