@@ -19,16 +19,16 @@ if(NOT unpacked EQUAL 0)
 endif()
 
 # The class the installer closes a running panel by, as the panel's window registers it.
-file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/../src/platform/win32/panel_window.h class_line
+file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/../src/win32/panel_window.h class_line
      REGEX "kPanelWindowClassName\\[\\] = L\"[A-Za-z0-9_]+\";")
 if(NOT class_line MATCHES "L\"([A-Za-z0-9_]+)\"")
-  message(FATAL_ERROR "no kPanelWindowClassName in src/platform/win32/panel_window.h")
+  message(FATAL_ERROR "no kPanelWindowClassName in src/win32/panel_window.h")
 endif()
 set(window_class ${CMAKE_MATCH_1})
 
 find_program(MAKENSIS makensis REQUIRED)
 set(defines -DVERSION=${version} -DFILES=${files} -DOUTFILE=${setup} -DPANEL_WINDOW_CLASS=${window_class}
-            -DICON=${CMAKE_CURRENT_LIST_DIR}/../src/platform/win32/res/panel.ico)
+            -DICON=${CMAKE_CURRENT_LIST_DIR}/../src/win32/res/panel.ico)
 if(NOT "$ENV{TAVRIO_SIGN_PFX}" STREQUAL "")
   list(APPEND defines -DSIGN=${CMAKE_CURRENT_LIST_DIR}/sign.sh)
 endif()

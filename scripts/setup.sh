@@ -10,7 +10,7 @@ packages=(
   libboost-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libzxing-dev libqrencode-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   nsis osslsigncode openssl  # the installer, Authenticode signing, and the signing test's throwaway certificate
 )
 missing=()

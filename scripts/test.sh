@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Every test: the host unit tests (core, QR encoder, simulator logic), natively and under the sanitizers, then the
-# Windows build's tests under Wine (the end-to-end suite drives the real TavrioPanel.exe with the bot simulator as
-# bot.exe).
+# Every test: the style check, the host unit tests (core, QR encoder, simulator logic), natively and under the
+# sanitizers, then the Windows build's tests under Wine (the end-to-end suite drives the real TavrioPanel.exe with
+# the bot simulator as bot.exe).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${TAVRIO_JOBS:-2}
+
+echo "== one style: every C++ file as clang-format writes it (scripts/format.sh applies it)"
+scripts/format.sh --check
 
 echo "== host build and unit tests"
 cmake --preset host >/dev/null

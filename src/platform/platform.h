@@ -1,7 +1,7 @@
 // The seam between the portable core and the operating system.
 //
 // Everything the panel needs from Windows is one of these interfaces. The core only ever talks to them;
-// `platform/win32/` implements them for real and the unit tests implement them as fakes. No exceptions cross
+// `win32/` implements them for real and the unit tests implement them as fakes. No exceptions cross
 // this seam: every operation reports failure in its result.
 //
 // Strings are UTF-8 throughout the core. Conversion to the ANSI code page (files, the tray record) and to UTF-16

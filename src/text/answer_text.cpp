@@ -58,45 +58,6 @@ std::uint32_t codePageOfCharset(const std::string& name) {
     return 0;
 }
 
-void appendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD and an odd last byte is dropped.
-std::string utf16ToUtf8(std::string_view bytes, bool littleEndian) {
-    const std::size_t units = bytes.size() / 2;
-    const auto unit = [&](std::size_t i) -> std::uint32_t {
-        const auto a = static_cast<unsigned char>(bytes[2 * i]), b = static_cast<unsigned char>(bytes[2 * i + 1]);
-        return littleEndian ? a | (b << 8) : (a << 8) | b;
-    };
-    std::string out;
-    out.reserve(bytes.size());
-    for (std::size_t i = 0; i < units; ++i) {
-        const std::uint32_t u = unit(i);
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
-            appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
-            ++i;
-        } else {
-            appendUtf8(out, u >= 0xD800 && u <= 0xDFFF ? 0xFFFD : u);
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 std::uint32_t codePageOfContentType(std::string_view contentType) {

@@ -14,6 +14,9 @@ inline bool startsWithUtf8Bom(std::string_view bytes) { return bytes.substr(0, k
 // The text with every malformed, overlong or surrogate sequence replaced by U+FFFD.
 std::string validUtf8(std::string_view bytes);
 
+// UTF-16 bytes (little- or big-endian) as UTF-8; a lone surrogate becomes U+FFFD and an odd last byte is dropped.
+std::string utf16ToUtf8(std::string_view bytes, bool littleEndian);
+
 // Each code point as its own UTF-8 string; a malformed byte stands alone.
 std::vector<std::string> splitCodePoints(std::string_view utf8);
 

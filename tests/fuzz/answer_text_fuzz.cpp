@@ -1,7 +1,7 @@
 // HTTP answer bytes + Content-Type -> the text shown: valid UTF-8, within the cap, cut only at a character's
 // end, ASCII unchanged when no other charset is named.
-#include "text/answer_text.h"
 #include "fuzz_support.h"
+#include "text/answer_text.h"
 
 using namespace tavrio;
 

@@ -5,12 +5,12 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/win32/icon_factory_win32.h"
-#include "platform/win32/qr_code_control.h"
-#include "platform/win32/resource_ids.h"
-#include "platform/win32/shell_tray_win32.h"
-#include "platform/win32/text_codec_win32.h"
 #include "tray/tray_record.h"
+#include "win32/icon_factory_win32.h"
+#include "win32/qr_code_control.h"
+#include "win32/resource_ids.h"
+#include "win32/shell_tray_win32.h"
+#include "win32/text_codec_win32.h"
 
 namespace tavrio::win32 {
 namespace {

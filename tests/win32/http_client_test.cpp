@@ -1,9 +1,9 @@
 // WinHTTP against a loopback server of the test's own that records the request and plays back one answer.
 #include <gtest/gtest.h>
 
-#include "platform/win32/http_client_win32.h"
-#include "platform/win32/win32.h"
 #include "raw_bot.h"
+#include "win32/http_client_win32.h"
+#include "win32/win32.h"
 
 #include <tlhelp32.h>
 #include <winsock2.h>

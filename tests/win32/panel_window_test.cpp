@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "platform/win32/file_system_win32.h"
-#include "platform/win32/icon_factory_win32.h"
-#include "platform/win32/panel_window.h"
-#include "platform/win32/profile_reader_win32.h"
-#include "platform/win32/resource_ids.h"
-#include "platform/win32/text_codec_win32.h"
-#include "platform/win32/wide_text.h"
 #include "test_support.h"
+#include "win32/file_system_win32.h"
+#include "win32/icon_factory_win32.h"
+#include "win32/panel_window.h"
+#include "win32/profile_reader_win32.h"
+#include "win32/resource_ids.h"
+#include "win32/text_codec_win32.h"
+#include "win32/wide_text.h"
 
 namespace tavrio::win32 {
 namespace {

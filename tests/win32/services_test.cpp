@@ -1,15 +1,15 @@
 // The small services against the real system: files, text, profile strings, processes, the program's own data.
 #include <gtest/gtest.h>
 
-#include "platform/win32/file_system_win32.h"
-#include "platform/win32/process_starter_win32.h"
-#include "platform/win32/profile_reader_win32.h"
-#include "platform/win32/program_info.h"
-#include "platform/win32/single_instance.h"
-#include "platform/win32/text_codec_win32.h"
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32.h"
 #include "test_support.h"
+#include "win32/file_system_win32.h"
+#include "win32/process_starter_win32.h"
+#include "win32/profile_reader_win32.h"
+#include "win32/program_info.h"
+#include "win32/single_instance.h"
+#include "win32/text_codec_win32.h"
+#include "win32/wide_text.h"
+#include "win32/win32.h"
 
 namespace tavrio::win32 {
 namespace {

@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32.h"
 #include "test_support.h"
+#include "win32/wide_text.h"
+#include "win32/win32.h"
 
 namespace tavrio::win32::testing {
 

@@ -1,18 +1,11 @@
-#include "platform/win32/control_mirror.h"
+#include "win32/control_mirror.h"
 
-#include "platform/win32/qr_code_control.h"
-#include "platform/win32/resource_ids.h"
-#include "platform/win32/wide_text.h"
+#include "win32/qr_code_control.h"
+#include "win32/resource_ids.h"
+#include "win32/wide_text.h"
 
 namespace tavrio::win32 {
 namespace {
-
-std::wstring windowText(HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
-    return text;
-}
 
 UniqueFont makeFont(int dpiY, bool bold) {
     // The scalable form of "MS Sans Serif", 8.25 pt at the screen's DPI, so the text grows with the layout. Its
@@ -55,13 +48,13 @@ ControlMirror::ControlMirror(HINSTANCE instance) : instance_(instance) {
     }
 }
 
-bool ControlMirror::create(HWND parent, const Form1& form) {
+bool ControlMirror::create(HWND parent, const ControlSet& controls) {
     menu_.reset(CreatePopupMenu());
     if (!menu_) return failed();
     // In tab order: the creation order is the order the Tab key walks.
     for (std::size_t i = 0; i < kControlCount; ++i) {
         const auto id = static_cast<ControlId>(i);
-        if (!createControl(parent, id, form.control(id))) return false;
+        if (!createControl(parent, id, controls[i])) return false;
     }
     // The QR code lies above every other control, so that nothing covers part of a code being scanned. It
     // takes no tab stop, so the Tab order of the others stays their creation order.

@@ -1,4 +1,4 @@
-#include "platform/win32/shell_tray_win32.h"
+#include "win32/shell_tray_win32.h"
 
 #include <cstring>
 

@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "app/main_window.h"
-#include "platform/win32/win32.h"
+#include "platform/controls.h"
+#include "win32/win32.h"
 
 namespace tavrio::win32 {
 
@@ -24,9 +24,9 @@ public:
     // The screen's DPI, and the fonts and icons at it.
     explicit ControlMirror(HINSTANCE instance);
 
-    // Every control of `form` as a child of `parent`, in tab order, and the tray menu's items. False when one
+    // Every control of `controls` as a child of `parent`, in tab order, and the tray menu's items. False when one
     // could not be made; `failure()` then holds the system's error code, taken as that call returned.
-    bool create(HWND parent, const Form1& form);
+    bool create(HWND parent, const ControlSet& controls);
     DWORD failure() const { return failure_; }
     void apply(ControlId id, const ControlState& state);
     // The parent is destroyed, and the children with it.

@@ -1,4 +1,4 @@
-#include "platform/win32/wide_text.h"
+#include "win32/wide_text.h"
 
 #include <climits>
 
@@ -26,6 +26,13 @@ std::string encode(std::wstring_view utf16, UINT codePage) {
 
 std::wstring widen(std::string_view utf8) { return decode(utf8, CP_UTF8); }
 std::string narrow(std::wstring_view utf16) { return encode(utf16, CP_UTF8); }
+
+std::wstring windowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
+    return text;
+}
 
 std::string systemMessage(DWORD code, HMODULE module) {
     DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;

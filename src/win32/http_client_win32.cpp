@@ -1,6 +1,6 @@
-#include "platform/win32/http_client_win32.h"
+#include "win32/http_client_win32.h"
 
-#include "platform/win32/win32.h"
+#include "win32/win32.h"
 
 #include <winhttp.h>
 
@@ -9,8 +9,8 @@
 #include <memory>
 #include <type_traits>
 
-#include "platform/win32/wide_text.h"
 #include "text/answer_text.h"
+#include "win32/wide_text.h"
 
 namespace tavrio::win32 {
 namespace {

@@ -1,9 +1,9 @@
-#include "platform/win32/file_system_win32.h"
+#include "win32/file_system_win32.h"
 
 #include <algorithm>
 
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32.h"
+#include "win32/wide_text.h"
+#include "win32/win32.h"
 
 namespace tavrio::win32 {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/win32/icon_factory_win32.h"
+#include "win32/icon_factory_win32.h"
 
 #include <vector>
 

@@ -1,11 +1,11 @@
-#include "platform/win32/qr_code_control.h"
+#include "win32/qr_code_control.h"
 
 #include <algorithm>
 #include <optional>
 #include <string>
 
-#include "platform/win32/wide_text.h"
 #include "qr/qr_encoder.h"
+#include "win32/wide_text.h"
 
 namespace tavrio::win32 {
 namespace {
@@ -21,9 +21,7 @@ struct QrState {
 QrState* stateOf(HWND window) { return reinterpret_cast<QrState*>(GetWindowLongPtrW(window, GWLP_USERDATA)); }
 
 void encodeText(QrState& state, HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
+    const std::wstring text = windowText(window);
     state.hasData = !text.empty();
     // Phones read a symbol's bytes as UTF-8 when it carries no other hint.
     state.code = state.hasData ? qr::encode(narrow(text), qr::Ecc::M, false) : std::nullopt;

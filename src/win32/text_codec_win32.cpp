@@ -1,6 +1,6 @@
-#include "platform/win32/text_codec_win32.h"
+#include "win32/text_codec_win32.h"
 
-#include "platform/win32/wide_text.h"
+#include "win32/wide_text.h"
 
 namespace tavrio::win32 {
 

@@ -3,7 +3,7 @@
 // WM_GETTEXT), so a test can read back what the control encodes.
 #pragma once
 
-#include "platform/win32/win32.h"
+#include "win32/win32.h"
 
 namespace tavrio::win32 {
 

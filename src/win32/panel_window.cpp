@@ -1,8 +1,8 @@
-#include "platform/win32/panel_window.h"
+#include "win32/panel_window.h"
 
-#include "platform/win32/qr_code_control.h"
-#include "platform/win32/resource_ids.h"
-#include "platform/win32/wide_text.h"
+#include "win32/qr_code_control.h"
+#include "win32/resource_ids.h"
+#include "win32/wide_text.h"
 
 namespace tavrio::win32 {
 namespace {
@@ -69,7 +69,7 @@ bool PanelWindow::create() {
 bool PanelWindow::attach(Form1& form) {
     // The core's control state is the one truth from here on: the window renders it and reports edits.
     form_ = &form;
-    if (mirror_.create(window_, form)) return true;
+    if (mirror_.create(window_, form.controls())) return true;
     form_ = nullptr;
     failure_ = mirror_.failure();
     return false;

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "platform/platform.h"
-#include "platform/win32/win32.h"
+#include "win32/win32.h"
 
 #include <shellapi.h>
 

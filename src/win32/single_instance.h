@@ -1,7 +1,7 @@
 // Detects a copy of the panel that is already running in this session.
 #pragma once
 
-#include "platform/win32/win32.h"
+#include "win32/win32.h"
 
 namespace tavrio::win32 {
 

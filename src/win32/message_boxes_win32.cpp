@@ -1,7 +1,7 @@
-#include "platform/win32/message_boxes_win32.h"
+#include "win32/message_boxes_win32.h"
 
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32.h"
+#include "win32/wide_text.h"
+#include "win32/win32.h"
 
 #include <string_view>
 #include <vector>

@@ -1,7 +1,7 @@
-#include "platform/win32/process_starter_win32.h"
+#include "win32/process_starter_win32.h"
 
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32.h"
+#include "win32/wide_text.h"
+#include "win32/win32.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/platform.h"
-#include "platform/win32/win32.h"
+#include "win32/win32.h"
 
 namespace tavrio::win32 {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/win32/win32.h"
+#include "win32/win32.h"
 
 namespace tavrio::win32 {
 
@@ -14,6 +14,9 @@ std::string narrow(std::wstring_view utf16);
 // Bytes in `codePage` to UTF-16 and back. Invalid input becomes the code page's replacement characters.
 std::wstring decode(std::string_view bytes, UINT codePage);
 std::string encode(std::wstring_view utf16, UINT codePage);
+
+// A window's whole text: a control's, which the user may have typed, or the QR control's data.
+std::wstring windowText(HWND window);
 
 // FormatMessageW's text for `code`, looked up in `module`'s message table first when one is given, then in the
 // system's; trailing line breaks and blanks removed. Empty when the system has no text for it.

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "app/main_window.h"
-#include "platform/win32/control_mirror.h"
-#include "platform/win32/win32.h"
 #include "platform/window_host.h"
+#include "win32/control_mirror.h"
+#include "win32/win32.h"
 
 namespace tavrio::win32 {
 

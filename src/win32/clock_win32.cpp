@@ -1,6 +1,6 @@
-#include "platform/win32/clock_win32.h"
+#include "win32/clock_win32.h"
 
-#include "platform/win32/win32.h"
+#include "win32/win32.h"
 
 namespace tavrio::win32 {
 
