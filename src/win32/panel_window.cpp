@@ -85,7 +85,9 @@ void PanelWindow::setTrayRetryTimer(std::uint32_t milliseconds) {
     setOrKillTimer(window_, kTrayRetryTimerId, milliseconds);
 }
 
-void PanelWindow::setRestartTimer(std::uint32_t milliseconds) { setOrKillTimer(window_, kRestartTimerId, milliseconds); }
+void PanelWindow::setRestartTimer(std::uint32_t milliseconds) {
+    setOrKillTimer(window_, kRestartTimerId, milliseconds);
+}
 
 void PanelWindow::pumpPendingEvents() {
     MSG message{};
