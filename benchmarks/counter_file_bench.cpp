@@ -17,6 +17,8 @@ class DiskFiles : public tavrio::FileSystem {
 public:
     bool isPlainFile(const std::string& path) override { return std::ifstream(path).good(); }
     bool deleteFile(const std::string& path) override { return std::remove(path.c_str()) == 0; }
+    bool appendBytes(const std::string&, std::string_view) override { return false; }
+    bool renameReplacing(const std::string&, const std::string&) override { return false; }
     std::optional<std::uint64_t> fileSize(const std::string& path) override {
         std::ifstream in(path, std::ios::binary | std::ios::ate);
         if (!in) return std::nullopt;

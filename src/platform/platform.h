@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -35,6 +36,11 @@ public:
     // Up to `length` raw bytes from `offset`; nothing when the file cannot be opened or read.
     virtual std::optional<std::string> readBytes(const std::string& path, std::uint64_t offset,
                                                  std::uint64_t length) = 0;
+    // Adds the bytes at the file's end in one write, creating the file if it is missing; false on any failure.
+    // Two processes appending to one file never mix their bytes within one call's.
+    virtual bool appendBytes(const std::string& path, std::string_view bytes) = 0;
+    // Renames `from` to `to`, replacing a file already called `to`; false on failure.
+    virtual bool renameReplacing(const std::string& from, const std::string& to) = 0;
 };
 
 // Conversions between the core's UTF-8 and the system's ANSI code page.
@@ -88,13 +94,21 @@ public:
     virtual StartResult startCommandLine(const std::string& commandLine, WindowMode mode) = 0;
 };
 
-// Blocking waits. The fake records them instead of sleeping.
+// A moment on the local wall clock, and the zone's offset from UTC at that moment (east of Greenwich positive).
+struct LocalTime {
+    int year = 1970, month = 1, day = 1, hour = 0, minute = 0, second = 0, millisecond = 0;
+    int utcOffsetMinutes = 0;
+};
+
+// Blocking waits and the time. The fake records the waits instead of sleeping.
 class Clock {
 public:
     virtual ~Clock() = default;
     virtual void sleepMs(std::uint32_t milliseconds) = 0;
     // Milliseconds since some fixed moment, for measuring a wait's budget.
     virtual std::uint64_t nowMs() = 0;
+    // The local date and time now, for time stamps people read.
+    virtual LocalTime localTime() = 0;
 };
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -8,6 +8,7 @@ class ClockWin32 final : public Clock {
 public:
     void sleepMs(std::uint32_t milliseconds) override;
     std::uint64_t nowMs() override;
+    LocalTime localTime() override;
 };
 
 }  // namespace tavrio::win32

@@ -65,4 +65,22 @@ std::optional<std::string> FileSystemWin32::readBytes(const std::string& path, s
     return bytes;
 }
 
+// Append access alone makes the system put each write at the end as it is at that moment, so another process
+// appending meanwhile never lands inside this write; sharing everything lets a reader, a second copy or a delete
+// go on while the file is open.
+bool FileSystemWin32::appendBytes(const std::string& path, std::string_view bytes) {
+    if (bytes.size() > MAXDWORD) return false;
+    UniqueHandle file = ownHandle(CreateFileW(widen(path).c_str(), FILE_APPEND_DATA,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+bool FileSystemWin32::renameReplacing(const std::string& from, const std::string& to) {
+    return MoveFileExW(widen(from).c_str(), widen(to).c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
 }  // namespace tavrio::win32

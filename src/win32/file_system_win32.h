@@ -10,6 +10,8 @@ public:
     bool deleteFile(const std::string& path) override;
     std::optional<std::uint64_t> fileSize(const std::string& path) override;
     std::optional<std::string> readBytes(const std::string& path, std::uint64_t offset, std::uint64_t length) override;
+    bool appendBytes(const std::string& path, std::string_view bytes) override;
+    bool renameReplacing(const std::string& from, const std::string& to) override;
 };
 
 }  // namespace tavrio::win32

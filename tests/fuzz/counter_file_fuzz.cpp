@@ -13,6 +13,8 @@ public:
     explicit OneFile(std::string content) : content_(std::move(content)) {}
     bool isPlainFile(const std::string&) override { return true; }
     bool deleteFile(const std::string&) override { return false; }
+    bool appendBytes(const std::string&, std::string_view) override { return false; }
+    bool renameReplacing(const std::string&, const std::string&) override { return false; }
     std::optional<std::uint64_t> fileSize(const std::string&) override { return content_.size(); }
     std::optional<std::string> readBytes(const std::string&, std::uint64_t offset, std::uint64_t length) override {
         FUZZ_CHECK(offset <= content_.size());

@@ -33,6 +33,7 @@ bool FakePlatform::deleteFile(const std::string& path) {
 }
 
 std::optional<std::uint64_t> FakePlatform::fileSize(const std::string& path) {
+    ++sizesAsked;
     if (!files.count(path) || locked.count(path)) return std::nullopt;
     return files[path].size();
 }
@@ -45,6 +46,19 @@ std::optional<std::string> FakePlatform::readBytes(const std::string& path, std:
     std::string out = content.substr(offset, length);
     bytesRead += out.size();
     return out;
+}
+
+bool FakePlatform::appendBytes(const std::string& path, std::string_view bytes) {
+    if (unwritable.count(path)) return false;
+    files[path].append(bytes);
+    return true;
+}
+
+bool FakePlatform::renameReplacing(const std::string& from, const std::string& to) {
+    if (unwritable.count(from) || unwritable.count(to) || !files.count(from)) return false;
+    files[to] = std::move(files[from]);
+    files.erase(from);
+    return true;
 }
 
 std::string FakePlatform::utf8ToAnsi(const std::string& text) {

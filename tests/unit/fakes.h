@@ -62,14 +62,18 @@ public:
     std::map<std::string, std::string> files;
     std::set<std::string> hidden, locked, undeletable;
     std::function<void(const std::string&)> onLook;  // before each look at whether a file is there
+    std::set<std::string> unwritable;  // appends to these fail, and so do renames from or to them
     void put(const std::string& name, const std::string& content = "") { files[at(name)] = content; }
     bool has(const std::string& name) const { return files.count(at(name)) != 0; }
     std::uint64_t bytesRead = 0;
+    int sizesAsked = 0;
 
     bool isPlainFile(const std::string& path) override;
     bool deleteFile(const std::string& path) override;
     std::optional<std::uint64_t> fileSize(const std::string& path) override;
     std::optional<std::string> readBytes(const std::string& path, std::uint64_t offset, std::uint64_t length) override;
+    bool appendBytes(const std::string& path, std::string_view bytes) override;
+    bool renameReplacing(const std::string& from, const std::string& to) override;
 
     // ---- Text: ANSI is taken as UTF-8; upper case is ASCII only
     std::string ansiToUtf8(const std::string& bytes) override { return bytes; }
@@ -91,6 +95,8 @@ public:
     void sleepMs(std::uint32_t ms) override;
     std::uint64_t now = 0;  // advanced by the sleeps and by `FakeProcess::waitForEnd`
     std::uint64_t nowMs() override { return now; }
+    LocalTime localNow;
+    LocalTime localTime() override { return localNow; }
 
     // ---- Message boxes
     std::vector<std::pair<std::string, MessageIcon>> shown;

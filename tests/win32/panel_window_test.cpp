@@ -40,6 +40,7 @@ struct Recorder : ProcessStarter, Clock, MessageBoxes, HttpClient, ShellTray {
     }
     void sleepMs(std::uint32_t ms) override { sleeps.push_back(ms); }
     std::uint64_t nowMs() override { return 0; }
+    LocalTime localTime() override { return {}; }
     void show(const std::string& text, MessageIcon) override { boxes.push_back(text); }
     HttpResult send(const HttpRequest&) override { return {}; }
     bool notifyIcon(TrayMessage message, const TrayRecordBytes& record) override {

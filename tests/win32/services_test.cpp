@@ -1,7 +1,9 @@
-// The small services against the real system: files, text, profile strings, processes, the program's own data.
+// The small services against the real system: files, the clock, text, profile strings, processes, the program's own
+// data.
 #include <gtest/gtest.h>
 
 #include "test_support.h"
+#include "win32/clock_win32.h"
 #include "win32/file_system_win32.h"
 #include "win32/process_starter_win32.h"
 #include "win32/profile_reader_win32.h"
@@ -77,6 +79,59 @@ TEST(FileSystemWin32, NamesOutsideAsciiReachTheSystemIntact) {
     folder.write("\xD0\xBF\xD0\xB0\xD0\xBD\xD0\xB5\xD0\xBB\xD1\x8C.txt", "ok");
     EXPECT_TRUE(files.isPlainFile(name));
     EXPECT_EQ(files.readBytes(name, 0, 10), "ok");
+}
+
+TEST(FileSystemWin32, AppendsBesideOtherWritersAndRenamesOverTheOldFile) {
+    TempFolder folder;
+    FileSystemWin32 files;
+    const std::string log = folder.at("TavrioPanel.log"), old = folder.at("TavrioPanel.log.1");
+    EXPECT_TRUE(files.appendBytes(log, "a\r\n"));  // made when missing
+    // Another copy of the panel appending, sharing as it does, holds the file open.
+    UniqueHandle other = ownHandle(CreateFileW(widen(log).c_str(), FILE_APPEND_DATA,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(other.get(), "b\r\n", 3, &written, nullptr));
+    EXPECT_TRUE(files.appendBytes(log, "c\r\n"));
+    other.reset();
+
+    folder.write("TavrioPanel.log.1", "older");
+    EXPECT_TRUE(files.renameReplacing(log, old));
+    EXPECT_EQ(testing::readWhole(old), "a\r\nb\r\nc\r\n");
+    EXPECT_FALSE(files.renameReplacing(log, old));  // gone
+
+    // Refused: a file held without write sharing, a missing folder, a read-only file (where the mark is enforced:
+    // Wine run as root ignores it).
+    UniqueHandle locker = ownHandle(CreateFileW(widen(old).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    EXPECT_FALSE(files.appendBytes(old, "x"));
+    locker.reset();
+    EXPECT_FALSE(files.appendBytes(folder.at("missing\\TavrioPanel.log"), "x"));
+    SetFileAttributesW(widen(old).c_str(), FILE_ATTRIBUTE_READONLY);
+    const bool enforced = !ownHandle(
+        CreateFileW(widen(old).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (enforced) {
+        EXPECT_FALSE(files.appendBytes(old, "x"));
+    }
+    SetFileAttributesW(widen(old).c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(testing::readWhole(old), "a\r\nb\r\nc\r\n");
+}
+
+TEST(ClockWin32, LocalTimeLessItsOffsetIsUtcNow) {
+    const auto ticks = [](const SYSTEMTIME& time) {
+        FILETIME out{};
+        SystemTimeToFileTime(&time, &out);
+        return static_cast<std::int64_t>((static_cast<std::uint64_t>(out.dwHighDateTime) << 32) | out.dwLowDateTime);
+    };
+    SYSTEMTIME before{}, after{};
+    GetSystemTime(&before);
+    const LocalTime t = ClockWin32().localTime();
+    GetSystemTime(&after);
+    const auto w = [](int value) { return static_cast<WORD>(value); };
+    const SYSTEMTIME local{w(t.year), w(t.month), 0, w(t.day), w(t.hour), w(t.minute), w(t.second), w(t.millisecond)};
+    const std::int64_t utc = ticks(local) - t.utcOffsetMinutes * 600'000'000LL;
+    EXPECT_LE(ticks(before), utc);
+    EXPECT_LE(utc, ticks(after));
 }
 
 TEST(TextCodecWin32, ConvertsThroughTheAnsiCodePage) {

@@ -1,0 +1,46 @@
+// The support log: what happened, one event a line, in TavrioPanel.log beside the program, for the user to send
+// to support. Writing it never fails the panel: a line that cannot be written is dropped.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace tavrio {
+
+inline constexpr char kSupportLogName[] = "TavrioPanel.log";
+inline constexpr char kOldSupportLogName[] = "TavrioPanel.log.1";
+
+class SupportLog {
+public:
+    // The log never grows past this; the line that would take it further starts a new one, and the full one
+    // replaces the old one, so at most twice this is on disk.
+    static constexpr std::uint64_t kMaxFileBytes = 1u << 20;
+    // A longer event is cut: a message box may hold a whole answer, which would push everything else out.
+    static constexpr std::size_t kMaxEventBytes = 4096;
+
+    // `folder` is the program's folder, without a final backslash.
+    SupportLog(FileSystem& files, Clock& clock, const std::string& folder);
+
+    // One line: the local time to the millisecond with its offset from UTC, a space, the event on one line, CR LF.
+    // Never throws and never reports: a line that cannot be written is lost and the next one tries again.
+    void write(std::string_view event);
+
+    const std::string& path() const { return path_; }
+
+private:
+    FileSystem& files_;
+    Clock& clock_;
+    std::string path_, oldPath_;
+    // The file's size as counted by this log; nothing until the file has been asked, or after a failure.
+    std::optional<std::uint64_t> size_;
+};
+
+// A phone number as the log may show it: its last four digits only, as "****1234"; "****" when it has four
+// digits or fewer, which would be all of it.
+std::string phoneForLog(std::string_view phone);
+
+}  // namespace tavrio
