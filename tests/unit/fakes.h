@@ -62,7 +62,7 @@ public:
     std::map<std::string, std::string> files;
     std::set<std::string> hidden, locked, undeletable;
     std::function<void(const std::string&)> onLook;  // before each look at whether a file is there
-    std::set<std::string> unwritable;  // appends to these fail, and so do renames from or to them
+    std::set<std::string> unwritable;                // appends to these fail, and so do renames from or to them
     void put(const std::string& name, const std::string& content = "") { files[at(name)] = content; }
     bool has(const std::string& name) const { return files.count(at(name)) != 0; }
     std::uint64_t bytesRead = 0;
