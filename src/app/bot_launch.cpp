@@ -43,10 +43,13 @@ bool Form1::LaunchBot() {
         if (!result.started) {
             setText(ControlId::Label3, std::to_string(bot_.taskId()));
             launchError_ = result.errorText;
-            if (!startingAgain_)
-                s_.messages.show("Cannot start " + botPath + "\r\n" + result.errorText, MessageIcon::Error);
+            note("bot.exe could not be started: " + result.errorText);
+            if (!startingAgain_) showBox("Cannot start " + botPath + "\r\n" + result.errorText, MessageIcon::Error);
             return false;
         }
+        note("bot.exe started, process " + std::to_string(result.processId));
+    } else {
+        note("bot.exe not started: start.txt says one is still starting");
     }
     setText(ControlId::Label3, std::to_string(bot_.taskId()));
     return true;

@@ -48,7 +48,8 @@ StartResult BotLife::launch(const std::string& botPath) {
     if (result.started) {
         taskId_ = static_cast<std::int32_t>(result.processId);
         bot_ = result.process;
-        keepRunning_.launched(clock_.nowMs());
+        launchedAtMs_ = clock_.nowMs();
+        keepRunning_.launched(launchedAtMs_);
     }
     return result;
 }

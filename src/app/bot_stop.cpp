@@ -10,6 +10,8 @@ void Form1::StopBot() {
     s_.window.setRestartTimer(0);
     phoneAnsweredOnPort_.reset();
     failingSince_.reset();
+    road_ = Road::Unknown;
+    phoneFailures_ = 0;
     deleteIfExists(file::kQrMarker);
     deleteIfExists(file::kReadyMarker);
     setText(ControlId::lblStatus, "? BOT offline");

@@ -27,6 +27,13 @@ constexpr std::int32_t kBalloonRespectsQuietTime = 0x80;
 bool Form1::botEndedOnItsOwn() {
     const std::optional<std::uint32_t> code = bot_.endedOnItsOwn();
     if (!code) return false;
+    char ended[96];
+    const std::uint64_t ranSeconds = (s_.clock.nowMs() - bot_.launchedAtMs()) / 1000;
+    std::snprintf(ended, sizeof ended, "bot.exe ended with exit code 0x%08X (%u) after %llu:%02u:%02u",
+                  static_cast<unsigned>(*code), static_cast<unsigned>(*code),
+                  static_cast<unsigned long long>(ranSeconds / 3600), static_cast<unsigned>(ranSeconds / 60 % 60),
+                  static_cast<unsigned>(ranSeconds % 60));
+    note(ended);
     // A bot that asked to be restarted may end before the restart; the restart is then still the poller's.
     if (markerExists(file::kRestartMarker)) return false;
     // Windows ending the session ends the bot too: nothing to start again.
@@ -38,18 +45,27 @@ void Form1::botStopped(const std::string& what, bool onItsOwn) {
     pressStop();
     clsSysTray* tray = tray_.icon();
     if (!keepsBotRunning_ || !onItsOwn) {
+        note(keepsBotRunning_ ? "Not started again: Windows ended it with the session"
+                              : "Not started again: keep-running is off");
         if (tray) tray->ShowBalloonTip(what, kBalloonRespectsQuietTime);
         return;
     }
     const KeepRunning::Verdict verdict = bot_.keepRunning().endedOnItsOwn(s_.clock.nowMs());
     if (verdict.giveUp) {
+        note("Keep-running gives up: " + std::to_string(KeepRunning::kEndsToGiveUp) +
+             " ends within 10 minutes; START starts it again");
         if (tray) {
             tray->TooltipText("bot.exe keeps stopping: press Start");
-            tray->ShowBalloonTip(what + ", again and again: it is not started again until you press Start",
+            tray->ShowBalloonTip(what +
+                                     ", again and again: it is not started again until you press Start. What "
+                                     "happened is in " +
+                                     std::string(kSupportLogName) + " beside the panel.",
                                  kBalloonRespectsQuietTime);
         }
         return;
     }
+    note("Keep-running: end " + std::to_string(verdict.endsInSeries) + " of the series, starting it again in " +
+         std::to_string(verdict.pauseMs / 1000) + " s");
     if (tray) {
         tray->TooltipText("bot.exe stopped: starting it again");
         // One balloon for a series: a bot that keeps ending would otherwise pop one up at every end.
@@ -63,6 +79,7 @@ void Form1::restartTick() {
     s_.window.setRestartTimer(0);
     if (ending_ || !restartPending_) return;
     restartPending_ = false;
+    note("START by keep-running, after the pause");
     startingAgain_ = true;
     const bool undisturbed = pressStart();
     startingAgain_ = false;
@@ -94,6 +111,7 @@ bool Form1::botHangs() {
         return false;
     }
     if (s_.clock.nowMs() - *failingSince_ < kHangMs) return false;
+    note("bot.exe has not answered /phone for a minute: ended as hung");
     // The tick that waits behind the failure box ends once it closes: the bot it asked about is gone.
     if (phoneBoxOpen_) s_.messages.closeLatest();
     botStopped("bot.exe stopped answering (" + lastFailure_ + ")", true);

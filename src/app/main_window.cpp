@@ -15,9 +15,10 @@ constexpr std::int32_t kHiddenPictureTop = 8500;  // below the client area: the 
 
 Form1::Form1(Services services)
     : s_(std::move(services)),
+      log_(s_.files, s_.clock, s_.programFolder),
       controls_(designLayout()),
       bot_(s_.processes, s_.clock),
-      tray_(s_.shell, s_.icons, s_.codec, s_.window) {}
+      tray_(s_.shell, s_.icons, s_.codec, s_.window, [this](const std::string& event) { note(event); }) {}
 
 Form1::~Form1() = default;
 
@@ -30,6 +31,7 @@ void Form1::deleteIfExists(const char* name) {
 }
 
 void Form1::load() {
+    note("Tavrio Panel started: " + s_.programAndSystem + ", folder " + s_.programFolder);
     tray_.add(*this, kTrayTooltip);
     setText(ControlId::cmdStart, "Start Bot");
     setText(ControlId::lblStatus, "Status: Stopped");
@@ -42,11 +44,16 @@ void Form1::load() {
     // The load goes on even when the user ended START meanwhile, but not once the program began to end.
     keepsBotRunning_ =
         trimmed(ReadIniValue(s_.files, s_.profile, path(file::kConfIni), "tavriobot", "KeepRunning", "1")) != "0";
-    if (leadingNumber(autoStart) == 1) pressStart();
+    if (leadingNumber(autoStart) == 1) {
+        note("START by auto-start");
+        pressStart();
+    }
     if (ending_) return;
 
     LoadEnvFile(path(file::kEnv));
     if (ending_) return;
+    note("Settings: port " + serverPort_ + ", auto-start " + (leadingNumber(autoStart) == 1 ? "on" : "off") +
+         ", keep-running " + (keepsBotRunning_ ? "on" : "off") + ", key " + (apiKey_.empty() ? "not set" : "set"));
     setText(ControlId::LBCOMP, companyName_);
     setText(ControlId::lbkey, apiKey_);
     setText(ControlId::txtPort, serverPort_);
@@ -66,7 +73,7 @@ void Form1::loadHidden() {
 
 void Form1::LoadEnvFile(const std::string& envPath) {
     if (!s_.files.isPlainFile(envPath)) {
-        s_.messages.show("File not found: " + envPath, MessageIcon::Error);
+        showBox("File not found: " + envPath, MessageIcon::Error);
         return;
     }
     // Only four short lines count; a huge file is not read beyond its head.
@@ -83,7 +90,12 @@ void Form1::end(EndReason reason) {
     // The user's close only hides the window: the bot and the poll timer carry on.
     if (reason == EndReason::UserClose) return setWindowVisible(false);
     ending_ = true;
+    const char* why = reason == EndReason::Exit           ? "Exit in the tray menu"
+                      : reason == EndReason::OutsideClose ? "closed from outside"
+                                                          : "Windows is ending the session";
+    note(std::string("STOP: ") + why);
     reason == EndReason::Exit ? pressStop() : StopBot();
+    note(std::string("Tavrio Panel ends: ") + why);
     const WindowEnd how = reason == EndReason::OutsideClose ? WindowEnd::Destroy : WindowEnd::EndProcess;
     // Inside the tray's own call (its menu is open) Exit waits for that call to unwind; a close cannot (destroying
     // the window ends the menu), nor can the session.
@@ -102,11 +114,15 @@ void Form1::click(ControlId id) {
     switch (id) {
         case ControlId::cmdStart:
         case ControlId::mnustart:
+            note(id == ControlId::cmdStart ? "START by the button" : "START from the tray menu");
             bot_.keepRunning().reset();  // the user's START: a new series
             pressStart();
             break;
         case ControlId::Command1:
-        case ControlId::mnuStop: pressStop(); break;
+        case ControlId::mnuStop:
+            note(id == ControlId::Command1 ? "STOP by the button" : "STOP from the tray menu");
+            pressStop();
+            break;
         case ControlId::Command2: SendTextMessage(); break;
         case ControlId::Command3: removeSession(); break;
         case ControlId::mnuOpen: showWindow(); break;

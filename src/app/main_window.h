@@ -11,6 +11,7 @@
 
 #include "app/bot_life.h"
 #include "app/program_files.h"
+#include "log/support_log.h"
 #include "platform/controls.h"
 #include "platform/platform.h"
 #include "platform/window_host.h"
@@ -30,8 +31,9 @@ struct Services {
     ProfileReader& profile;
     ShellTray& shell;
     WindowHost& window;
-    std::string programFolder;  // without a trailing backslash
-    int revisionNumber = 0;     // the last of the four numbers of the program's version
+    std::string programFolder;     // without a trailing backslash
+    int revisionNumber = 0;        // the last of the four numbers of the program's version
+    std::string programAndSystem;  // the whole version and the system it runs on, for the support log
 };
 
 // The user's own close (close button, window menu, Alt+F4); a close asked from outside (the task manager's
@@ -137,6 +139,16 @@ private:
     bool markerExists(const char* name) const;
     void deleteIfExists(const char* name);
 
+    // ---- The support log
+    // One event; the key, the message being typed and the phone numbers known to the panel never appear in it.
+    void note(std::string event);
+    // Every box goes through here, so that the log holds what the user was shown; a text from outside (the bot's
+    // answer) with its phone numbers masked.
+    void showBox(const std::string& text, MessageIcon icon, bool fromOutside = false);
+    // The bot's road as the log tells it: only its changes are written, never a tick.
+    enum class Road { Unknown, Qr, Ready, Waiting };
+    void roadReached(Road road);
+
     void setText(ControlId id, std::string text);
     void setVisible(ControlId id, bool visible);
     void setEnabled(ControlId id, bool enabled);
@@ -150,6 +162,7 @@ private:
     void publish(ControlId id);
 
     Services s_;
+    SupportLog log_;
     ControlSet controls_;
     std::string title_;
     std::uint32_t timerInterval_ = 0;
@@ -171,6 +184,10 @@ private:
     std::optional<std::uint64_t> failingSince_;
     std::string lastFailure_;
     bool phoneBoxOpen_ = false;  // the ready step's failure box, which a hang closes
+
+    Road road_ = Road::Unknown;
+    std::string linkedPhone_;  // as the last `/phone` answer named it
+    int phoneFailures_ = 0;    // in a row
 };
 
 }  // namespace tavrio

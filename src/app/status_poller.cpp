@@ -56,6 +56,7 @@ bool Form1::RefreshBotState() {
     setText(ControlId::Label2, signedField(tickCount_) + (markerExists(file::kStartMarker) ? "start.txt" : ""));
 
     if (markerExists(file::kRestartMarker)) {
+        note("The bot asked for a restart: STOP, then START");
         pressStop();
         s_.files.deleteFile(path(file::kRestartMarker));
         s_.clock.sleepMs(5000);
@@ -71,6 +72,7 @@ bool Form1::RefreshBotState() {
             setPosition(ControlId::QR1, 0, 0);
             showWindow();
             if (clsSysTray* tray = tray_.icon()) tray->TooltipText("QR Pl. Scan");
+            roadReached(Road::Qr);
             s_.files.deleteFile(path(file::kQrMarker));
         }
     }
@@ -83,6 +85,8 @@ bool Form1::RefreshBotState() {
         if (markerExists(file::kReadyMarker)) {
             std::string phone;
             if (!waitUndisturbed([&] { phone = WebRequest(botUrl("/phone"), "N"); })) return false;
+            const std::string linked = phoneForLog(phone);
+            if (!phone.empty() && linked != linkedPhone_) note("Phone linked: " + (linkedPhone_ = linked));
             setText(ControlId::Label4, withoutBracesAndQuotes(std::move(phone)));
             setVisible(ControlId::Label2, false);
             if (clsSysTray* tray = tray_.icon()) {
@@ -90,6 +94,7 @@ bool Form1::RefreshBotState() {
                 tray->TooltipText(kReadyTooltip);
             }
             setText(ControlId::Label5, "");
+            roadReached(Road::Ready);
             return true;
         }
     }
@@ -97,6 +102,7 @@ bool Form1::RefreshBotState() {
     setText(ControlId::lblStatus, " Waiting for Session...");
     setColor(ControlId::lblStatus, kRed);
     stopSayingReady(tray_.icon(), s_.window);
+    if (road_ == Road::Ready) roadReached(Road::Waiting);
     return true;
 }
 

@@ -19,9 +19,17 @@ HttpResult Form1::sendToBot(const std::optional<std::string>& url, HttpRequest r
 std::string Form1::WebRequest(const std::optional<std::string>& URL, const std::string& NOERROR) {
     HttpResult result = sendToBot(URL, phoneRequest());
     phoneAnswered(result.ok, result.errorDescription);
-    if (result.ok) return std::move(result.body);  // the status is not looked at
+    // A bot that stops answering is written down once, and again when it answers: never once a tick.
+    if (result.ok) {
+        if (phoneFailures_ > 0)
+            note("The bot answers /phone again, after " + std::to_string(phoneFailures_) + " failed requests");
+        phoneFailures_ = 0;
+        return std::move(result.body);  // the status is not looked at
+    }
+    if (phoneFailures_++ == 0) note("The bot does not answer /phone: " + failureMessage(result));
     if (NOERROR == "N") {
         phoneBoxOpen_ = true;
+        // Not written again at every tick: the series' first line holds the same text.
         s_.messages.show(failureMessage(result), MessageIcon::None);
         phoneBoxOpen_ = false;
     }

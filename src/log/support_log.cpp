@@ -68,4 +68,20 @@ std::string phoneForLog(std::string_view phone) {
     return "****" + (digits.size() > 4 ? digits.substr(digits.size() - 4) : std::string());
 }
 
+std::string phonesMasked(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t end = i;
+        while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
+        if (end == i) {
+            out += text[i++];
+            continue;
+        }
+        const std::string_view digits = text.substr(i, end - i);
+        out += digits.size() >= 5 ? phoneForLog(digits) : std::string(digits);
+        i = end;
+    }
+    return out;
+}
+
 }  // namespace tavrio

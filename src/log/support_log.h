@@ -43,4 +43,8 @@ private:
 // digits or fewer, which would be all of it.
 std::string phoneForLog(std::string_view phone);
 
+// A text from outside (an answer the user was shown) with every run of five or more digits, which may be a phone
+// number, cut to its last four as phoneForLog does.
+std::string phonesMasked(std::string_view text);
+
 }  // namespace tavrio

@@ -106,13 +106,15 @@ std::string utf16ToUtf8(std::string_view bytes, bool littleEndian) {
     return out;
 }
 
-std::string removeAll(std::string text, std::string_view what) {
+std::string removeAll(std::string text, std::string_view what) { return replaceAll(std::move(text), what, ""); }
+
+std::string replaceAll(std::string text, std::string_view what, std::string_view with) {
     if (what.empty()) return text;
     std::string out;
     out.reserve(text.size());
     std::size_t pos = 0;
     for (std::size_t hit; (hit = text.find(what, pos)) != std::string::npos; pos = hit + what.size())
-        out.append(text, pos, hit - pos);
+        out.append(text, pos, hit - pos).append(with);
     out.append(text, pos, std::string::npos);
     return out;
 }

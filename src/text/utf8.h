@@ -22,6 +22,7 @@ std::vector<std::string> splitCodePoints(std::string_view utf8);
 
 // Every occurrence of `what` removed (case counts).
 std::string removeAll(std::string text, std::string_view what);
+std::string replaceAll(std::string text, std::string_view what, std::string_view with);
 
 // The text without the leading and trailing characters of `blanks` (by default the space only).
 std::string_view trimmed(std::string_view text, std::string_view blanks = " ");

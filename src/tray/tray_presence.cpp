@@ -27,6 +27,11 @@ void TrayPresence::retryTick() {
 }
 
 void TrayPresence::added(bool accepted) {
+    if (accepted && refusals_ > 0)
+        note_("The notification area took the icon after " + std::to_string(refusals_) + " refused adds");
+    if (!accepted && refusals_ == 0)
+        note_("The notification area refused the icon: it is added again until it takes it");
+    refusals_ = accepted ? 0 : refusals_ + 1;
     if (accepted) retries_ = 0;
     window_.setTrayRetryTimer(accepted ? 0 : retries_ < kRetriesAtFirstPace ? kRetryFirstMs : kRetryLaterMs);
 }

@@ -16,8 +16,10 @@ namespace tavrio {
 
 class TrayPresence {
 public:
-    TrayPresence(ShellTray& shell, IconFactory& icons, TextCodec& codec, WindowHost& window)
-        : shell_(shell), icons_(icons), codec_(codec), window_(window) {}
+    // `note` hears of a refused add and of the add that was finally taken.
+    TrayPresence(ShellTray& shell, IconFactory& icons, TextCodec& codec, WindowHost& window,
+                 std::function<void(const std::string&)> note)
+        : shell_(shell), icons_(icons), codec_(codec), window_(window), note_(std::move(note)) {}
 
     // The icon is the only way into a program that starts hidden: an add the shell refuses is tried again on the
     // window's second timer, every 2 s for the first minute, then every 30 s.
@@ -45,11 +47,13 @@ private:
     IconFactory& icons_;
     TextCodec& codec_;
     WindowHost& window_;
+    std::function<void(const std::string&)> note_;
     std::unique_ptr<clsSysTray> icon_;
     int callDepth_ = 0;  // inside clsSysTray::MouseMove
     bool releasing_ = false;
     std::function<void()> afterRelease_;
     int retries_ = 0;
+    int refusals_ = 0;  // in a row
 };
 
 }  // namespace tavrio

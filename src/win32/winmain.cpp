@@ -25,25 +25,29 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // load later) comes from the system folder, never from the program's folder, where anyone may put one.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 
-    // A second copy ends before it makes any window or icon, and says nothing.
+    FileSystemWin32 files;
+    ClockWin32 clock;
+    // A second copy ends before it makes any window or icon, and says nothing but its one line in the log.
     SingleInstance single;
-    if (!single.isFirst()) return 0;
+    if (!single.isFirst()) {
+        SupportLog(files, clock, programFolder())
+            .write("A second copy started and ended at once: the panel already runs");
+        return 0;
+    }
 
     INITCOMMONCONTROLSEX commonControls{sizeof commonControls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&commonControls);
 
     PanelWindow window(instance);
-    FileSystemWin32 files;
     TextCodecWin32 codec;
     ProcessStarterWin32 processes;
-    ClockWin32 clock;
     MessageBoxesWin32 messages(window);
     HttpClientWin32 http;
     IconFactoryWin32 icons;
     ProfileReaderWin32 profile;
     ShellTrayWin32 shell;
     Form1 form(Services{files, codec, processes, clock, messages, http, icons, profile, shell, window, programFolder(),
-                        revisionNumber()});
+                        revisionNumber(), programAndSystem()});
     // The window and its controls exist before the load, which already shows texts and may press START.
     if (!window.create() || !window.attach(form)) {
         // Without a window there is no tray icon either: ending unseen would look like a program that never ran.

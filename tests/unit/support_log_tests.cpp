@@ -1,7 +1,7 @@
 // The support log through the fake file system and clock.
 #include <gtest/gtest.h>
 
-#include "fakes.h"
+#include "form_fixture.h"
 #include "log/support_log.h"
 
 namespace tavrio {
@@ -74,6 +74,67 @@ TEST(PhoneForLog, ShowsOnlyTheLastFourDigits) {
     EXPECT_EQ(phoneForLog("+38 (050) 123-45-67@c.us"), "****4567");
     EXPECT_EQ(phoneForLog("1234"), "****");  // the last four would be all of it
     EXPECT_EQ(phoneForLog(""), "****");
+}
+
+// ---- What the window writes: one table of a whole day's road
+
+class WindowLog : public testing::FormTest {
+protected:
+    // The events written since the last call, without their time stamps.
+    std::vector<std::string> events() {
+        std::vector<std::string> out;
+        std::string& file = platform.files[FakePlatform::at("\\TavrioPanel.log")];
+        for (std::size_t start = 0, end; (end = file.find("\r\n", start)) != std::string::npos; start = end + 2)
+            out.push_back(file.substr(start + 31, end - start - 31));
+        file.clear();
+        return out;
+    }
+};
+
+TEST_F(WindowLog, EachEventOfTheRoadIsOneLineAndATickingReadyBotWritesNothing) {
+    platform.put("\\.env", "PORT=3033\nTAVRIO_API_KEY=S3cretKey\nCOMPNEYNAME=demo shop\n");
+    platform.profile[FakePlatform::at("\\conf.ini") + "|tavriobot|Autostrat"] = "1";
+    create();
+    form->load();
+    platform.put("\\qr.txt", "code");
+    form->timerTick();
+    platform.put("\\ws.txt");
+    platform.defaultAnswer = FakePlatform::answer(R"({"phone":"919876543210"})");
+    for (int tick = 0; tick < 24 * 3600; ++tick) form->timerTick();
+    form->textEdited(ControlId::txtPhone, "919812345678");
+    form->textEdited(ControlId::txtMessage, "Meet at noon");
+    platform.answers = {FakePlatform::answer("Sent to 919812345678: Meet at noon", 201)};
+    form->click(ControlId::Command2);
+    platform.answers = {FakePlatform::refused()};
+    form->timerTick();
+    form->timerTick();  // answers again
+    platform.now += 3723000;
+    platform.started.back()->ended = 0xC0000005;
+    form->timerTick();
+    form->restartTick();
+    form->click(ControlId::Command1);
+    form->click(ControlId::exitapp);
+    const std::string refused = "-2147012867  A connection with the server could not be established";
+    EXPECT_EQ(events(), (std::vector<std::string>{
+                            "Tavrio Panel started: , folder C:\\panel",
+                            "START by auto-start",
+                            "bot.exe started, process 4242",
+                            "Settings: port 3033, auto-start on, keep-running on, key set",
+                            "QR code shown: waiting for a phone to be linked",
+                            "Phone linked: ****3210",
+                            "The bot is ready",
+                            "Send to ****5678: the bot answered with status 201",
+                            "Message box: Sent to ****5678: <message>",
+                            "The bot does not answer /phone: " + refused,
+                            "The bot answers /phone again, after 1 failed requests",
+                            "bot.exe ended with exit code 0xC0000005 (3221225477) after 1:02:03",
+                            "Keep-running: end 1 of the series, starting it again in 1 s",
+                            "START by keep-running, after the pause",
+                            "bot.exe started, process 4242",
+                            "STOP by the button",
+                            "STOP: Exit in the tray menu",
+                            "Tavrio Panel ends: Exit in the tray menu",
+                        }));
 }
 
 }  // namespace
