@@ -149,37 +149,11 @@ void Form1::trayRetryTick() { tray_.retryTick(); }
 
 // ---- Control state, mirrored into the real window when it changes
 
-void Form1::publish(ControlId id) { s_.window.applyControl(id, control(id)); }
-
-void Form1::setText(ControlId id, std::string text) {
-    if (control(id).text == text) return;
-    mutableControl(id).text = std::move(text);
-    publish(id);
-}
-
-void Form1::setVisible(ControlId id, bool visible) {
-    if (control(id).visible == visible) return;
-    mutableControl(id).visible = visible;
-    publish(id);
-}
-
-void Form1::setEnabled(ControlId id, bool enabled) {
-    if (control(id).enabled == enabled) return;
-    mutableControl(id).enabled = enabled;
-    publish(id);
-}
-
-void Form1::setColor(ControlId id, std::int32_t color) {
-    if (control(id).textColor == color) return;
-    mutableControl(id).textColor = color;
-    publish(id);
-}
-
 void Form1::setPosition(ControlId id, std::int32_t left, std::int32_t top) {
     if (control(id).left == left && control(id).top == top) return;
     mutableControl(id).left = left;
     mutableControl(id).top = top;
-    publish(id);
+    s_.window.applyControl(id, control(id));
 }
 
 void Form1::setTimer(std::uint32_t milliseconds) {

@@ -149,17 +149,23 @@ private:
     enum class Road { Unknown, Qr, Ready, Waiting };
     void roadReached(Road road);
 
-    void setText(ControlId id, std::string text);
-    void setVisible(ControlId id, bool visible);
-    void setEnabled(ControlId id, bool enabled);
-    void setColor(ControlId id, std::int32_t color);
+    // One field of a control's state; the real window hears of it only when it changes.
+    template <typename T>
+    void change(ControlId id, T ControlState::*field, T value) {
+        if (control(id).*field == value) return;
+        mutableControl(id).*field = std::move(value);
+        s_.window.applyControl(id, control(id));
+    }
+    void setText(ControlId id, std::string text) { change(id, &ControlState::text, std::move(text)); }
+    void setVisible(ControlId id, bool visible) { change(id, &ControlState::visible, visible); }
+    void setEnabled(ControlId id, bool enabled) { change(id, &ControlState::enabled, enabled); }
+    void setColor(ControlId id, std::int32_t color) { change(id, &ControlState::textColor, color); }
     void setPosition(ControlId id, std::int32_t left, std::int32_t top);
     void setTimer(std::uint32_t milliseconds);
     void setTitle(std::string title);
     void showWindow();
     void setWindowVisible(bool visible);
     ControlState& mutableControl(ControlId id) { return controls_[static_cast<std::size_t>(id)]; }
-    void publish(ControlId id);
 
     Services s_;
     SupportLog log_;
