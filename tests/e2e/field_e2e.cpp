@@ -1,5 +1,5 @@
 // The panel as users really have it: a folder of any name, settings saved "with BOM", a close from outside,
-// a bot that dies on its own, and a kill command that arrives late.
+// a bot that dies on its own, a panel killed from outside, and a kill command that arrives late.
 #include "../win32/raw_bot.h"  // Winsock before windows.h
 
 #include <gtest/gtest.h>
@@ -8,6 +8,8 @@
 // After windows.h, which it needs.
 #include <commctrl.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -97,10 +99,10 @@ TEST_F(Field, ACloseFromOutsideEndsThePanelAndItsBotWhileTheUsersCloseOnlyHides)
     EXPECT_TRUE(waitFor([&] { return countProcesses(L"bot.exe") == 0; }, std::chrono::seconds(60)));
 }
 
-TEST_F(Field, ABotKilledWhileReadyStopsThePanelWithOneBalloonAndNoBox) {
+TEST_F(Field, ABotKilledWhileReadyWithKeepRunningOffStopsThePanelWithOneBalloonAndNoBox) {
     ProgramFolder folder("killed-bot");
     Panel panel(folder);
-    ASSERT_TRUE(panel.startLinked());
+    ASSERT_TRUE(panel.startLinked("KeepRunning=0\r\n"));
     ASSERT_TRUE(folder.exists("ws.txt")) << "the marker the dead bot leaves behind";
     DWORD botId = 0;
     ASSERT_EQ(countProcesses(L"bot.exe", &botId), 1);
@@ -132,6 +134,47 @@ TEST_F(Field, ABotKilledWhileReadyStopsThePanelWithOneBalloonAndNoBox) {
     EXPECT_EQ(panel.text(Control::lblStatus), "? BOT offline");
     EXPECT_EQ(countProcesses(L"bot.exe"), 0) << "not restarted";
     CloseHandle(bot);
+}
+
+TEST_F(Field, ABotKilledFromOutsideRunsAgainAndAPanelKilledFromOutsideTakesItsBotAlong) {
+    ProgramFolder folder("kept-running");
+    Panel panel(folder);
+    ASSERT_TRUE(panel.startLinked());
+    DWORD firstBot = 0;
+    ASSERT_EQ(countProcesses(L"bot.exe", &firstBot), 1);
+    HANDLE bot = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, firstBot);
+    ASSERT_NE(bot, nullptr);
+    ASSERT_TRUE(TerminateProcess(bot, 3));
+    WaitForSingleObject(bot, 5000);
+    CloseHandle(bot);
+    const auto killed = std::chrono::steady_clock::now();
+
+    ASSERT_TRUE(waitFor([&] { return panel.text(Control::lblStatus) == "? BOT offline"; }, std::chrono::seconds(5)))
+        << "the end is seen: " << panel.text(Control::lblStatus);
+    DWORD secondBot = 0;
+    const auto runsAgain = [&] { return countProcesses(L"bot.exe", &secondBot) == 1 && secondBot != firstBot; };
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(killed + std::chrono::seconds(5) -
+                                                                            std::chrono::steady_clock::now());
+    ASSERT_TRUE(waitFor(runsAgain, left)) << "not running again 5 s after the kill";
+    std::printf(
+        "bot.exe ran again %lld ms after the kill\n",
+        static_cast<long long>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - killed).count()));
+    const std::vector<std::string> once{"bot.exe has stopped (exit code 3); starting it again"};
+    EXPECT_TRUE(waitFor([&] { return shownBalloons() == once; }, std::chrono::seconds(10))) << shownBalloons().size();
+    EXPECT_TRUE(waitFor([&] { return panel.text(Control::lblStatus) == "BOT READY"; }, std::chrono::seconds(30)))
+        << panel.text(Control::lblStatus);
+    EXPECT_EQ(panel.text(Control::Label3), std::to_string(secondBot));
+    EXPECT_FALSE(panel.messageBoxOpen());
+
+    // As a crash ends it: no close, no STOP, nothing of the panel's own runs.
+    HANDLE panelProcess = OpenProcess(PROCESS_TERMINATE, FALSE, panel.processId());
+    ASSERT_NE(panelProcess, nullptr);
+    ASSERT_TRUE(TerminateProcess(panelProcess, 9));
+    CloseHandle(panelProcess);
+    ASSERT_TRUE(panel.waitForExit());
+    EXPECT_TRUE(waitFor([&] { return countProcesses(L"bot.exe") == 0; }, std::chrono::seconds(10)))
+        << "the bot outlived its panel";
 }
 
 // The prefix's own taskkill.exe is `standIn` while it lives, and comes back after (also after a run that died

@@ -135,9 +135,9 @@ bool Panel::start() {
                           widen(folder_.path()).c_str(), &startup, &process_) != 0;
 }
 
-bool Panel::startLinked() {
+bool Panel::startLinked(const std::string& moreSettings) {
     folder_.write("session.db", "linked");
-    folder_.writeAutoStart(true);
+    folder_.writeAutoStart(true, moreSettings);
     return start() && window() &&
            waitFor([&] { return text(Control::lblStatus) == "BOT READY"; }, std::chrono::seconds(30));
 }

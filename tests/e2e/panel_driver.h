@@ -56,8 +56,9 @@ public:
     Panel& operator=(const Panel&) = delete;
 
     bool start();
-    // With a saved link and auto-start: started, loaded, and the bot ready.
-    bool startLinked();
+    // With a saved link and auto-start (and `moreSettings`, lines of conf.ini's section): started, loaded, and
+    // the bot ready.
+    bool startLinked(const std::string& moreSettings = "");
     // The main window, once the load has created it.
     HWND window();
     bool running() const;

@@ -35,8 +35,9 @@ public:
     void remove(const std::string& relative) const;
 
     void writeEnv(const std::string& content) const { write(".env", content); }
-    void writeAutoStart(bool on) const {
-        write("conf.ini", std::string("[tavriobot]\r\nAutostrat=") + (on ? "1" : "0") + "\r\n");
+    // `moreKeys`: further lines of the section, each ending in "\r\n".
+    void writeAutoStart(bool on, const std::string& moreKeys = "") const {
+        write("conf.ini", std::string("[tavriobot]\r\nAutostrat=") + (on ? "1" : "0") + "\r\n" + moreKeys);
     }
     // The port the simulator of this folder listens on.
     int port() const { return port_; }

@@ -12,6 +12,7 @@
 #include "test_support.h"
 #include "win32/file_system_win32.h"
 #include "win32/icon_factory_win32.h"
+#include "win32/message_boxes_win32.h"
 #include "win32/panel_window.h"
 #include "win32/profile_reader_win32.h"
 #include "win32/resource_ids.h"
@@ -273,6 +274,69 @@ TEST_F(PanelWindowTest, OtherTrayNotificationsAndMouseMovesOpenNoMenu) {
     SendMessageW(mainWindow(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(100, 100));
     KillTimer(nullptr, timer);
     EXPECT_FALSE(menuSeen);
+}
+
+// The boxes of this thread that are open now.
+std::vector<HWND> openBoxes() {
+    std::vector<HWND> found;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            wchar_t cls[16] = {};
+            GetClassNameW(hwnd, cls, 16);
+            if (wcscmp(cls, L"#32770") == 0) reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// A tick that runs inside the boxes' own loops, as the window's timer does while a box waits: it opens a second
+// box inside the first, then closes the latest one at a time.
+struct NestedBoxes {
+    MessageBoxesWin32* boxes = nullptr;
+    int step = 0, ticks = 0, boxesLeftAfterInner = -1;
+    bool innerReturned = false;
+} nested;
+
+void CALLBACK nestedBoxesTick(HWND, UINT, UINT_PTR, DWORD) {
+    // A close that never arrives fails the test instead of hanging it.
+    if (++nested.ticks > 200) {
+        for (HWND box : openBoxes()) PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return;
+    }
+    switch (nested.step) {
+        case 0:
+            nested.step = 1;
+            nested.boxes->show("inner", MessageIcon::Error);  // this tick waits here, as the panel's does
+            nested.innerReturned = true;
+            nested.boxesLeftAfterInner = static_cast<int>(openBoxes().size());
+            nested.step = 3;
+            break;
+        case 1:
+            nested.step = 2;
+            nested.boxes->closeLatest();
+            break;
+        case 3:
+            nested.step = 4;
+            nested.boxes->closeLatest();
+            break;
+        default: break;
+    }
+}
+
+TEST_F(PanelWindowTest, ClosingTheLatestBoxEndsItsShowAndLeavesTheBoxBeneathOpen) {
+    MessageBoxesWin32 boxes(*window);
+    nested = {&boxes};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, nestedBoxesTick);
+    boxes.show("outer", MessageIcon::None);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(nested.innerReturned);
+    EXPECT_EQ(nested.boxesLeftAfterInner, 1) << "only the inner box closed";
+    EXPECT_EQ(nested.step, 4) << "the outer one closed by the second call, not the safety net";
+    EXPECT_LE(nested.ticks, 200);
+    EXPECT_TRUE(openBoxes().empty());
+    boxes.closeLatest();  // none open: nothing to close, nothing breaks
 }
 
 }  // namespace
