@@ -140,10 +140,10 @@ private:
     void deleteIfExists(const char* name);
 
     // ---- The support log
-    // One event; the key, the message being typed and the phone numbers known to the panel never appear in it.
-    void note(std::string event);
+    // One event, in the panel's own words, which never name the key, the message or a whole phone number.
+    void note(const std::string& event);
     // Every box goes through here, so that the log holds what the user was shown; a text from outside (the bot's
-    // answer) with its phone numbers masked.
+    // answer) with the key, the message and its phone numbers masked.
     void showBox(const std::string& text, MessageIcon icon, bool fromOutside = false);
     // The bot's road as the log tells it: only its changes are written, never a tick.
     enum class Road { Unknown, Qr, Ready, Waiting };

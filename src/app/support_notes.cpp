@@ -5,18 +5,21 @@
 
 namespace tavrio {
 
-void Form1::note(std::string event) {
-    // The panel's own words name no phone and no message; what comes from outside is masked where it enters
-    // (showBox). Masking the message everywhere would cut a short one ("1") out of every exit code and count.
-    if (!apiKey_.empty()) event = replaceAll(std::move(event), apiKey_, "<key>");
+void Form1::note(const std::string& event) {
+    // The panel's own words name no key, phone or message; what comes from outside is masked where it enters
+    // (showBox). Masking everywhere would cut a short key or message ("1") out of every exit code and count.
     log_.write(event);
 }
 
 void Form1::showBox(const std::string& text, MessageIcon icon, bool fromOutside) {
-    std::string shown = fromOutside ? phonesMasked(text) : text;
-    // The bot's answer may quote the message back.
-    const std::string& message = control(ControlId::txtMessage).text;
-    if (fromOutside && !message.empty()) shown = replaceAll(std::move(shown), message, "<message>");
+    std::string shown = text;
+    if (fromOutside) {
+        // The bot's answer may quote the key, the message or a phone number back.
+        shown = phonesMasked(shown);
+        if (!apiKey_.empty()) shown = replaceAll(std::move(shown), apiKey_, "<key>");
+        const std::string& message = control(ControlId::txtMessage).text;
+        if (!message.empty()) shown = replaceAll(std::move(shown), message, "<message>");
+    }
     note("Message box: " + shown);
     s_.messages.show(text, icon);
 }
