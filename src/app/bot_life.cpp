@@ -7,10 +7,11 @@ namespace tavrio {
 
 void BotLife::stop() {
     ++stops_;
-    // `taskkill /im` ends every bot.exe but not what the bot started (a program it drives, holding its session
-    // files): those go with the bot the panel launched.
-    if (bot_) bot_->endWithEverythingItStarted();
-    bot_.reset();
+    // The kill below ends the bot as it always did; what the bot started (a program it drives, holding its session
+    // files), which `taskkill /im` leaves running, goes with it once the bot has ended (`release`). Ending the bot
+    // here as well would race the kill, which Wine can then leave hanging.
+    if (bot_) stopping_.push_back(std::move(bot_));
+    release();
     // Neither command is waited for, and a failure of either is passed over: with no bot running the kill simply
     // fails in its hidden window. STOP's kill may start a moment after START's own and still be on its way: every
     // one is kept until a launch has seen it end.
@@ -19,6 +20,15 @@ void BotLife::stop() {
     if (auto kill = processes_.startCommandLine("taskkill /f /im bot.exe", WindowMode::Hidden).process)
         pendingKills_.push_back(std::move(kill));
     processes_.startCommandLine(" timeout /t 2", WindowMode::MinimizedWithFocus);
+}
+
+void BotLife::release() {
+    const auto ended = [](const std::shared_ptr<StartedProcess>& bot) {
+        if (!bot->exitCode()) return false;
+        bot->endWithEverythingItStarted();
+        return true;
+    };
+    stopping_.erase(std::remove_if(stopping_.begin(), stopping_.end(), ended), stopping_.end());
 }
 
 bool BotLife::waitForPendingKills() {
@@ -44,6 +54,7 @@ bool BotLife::waitForPendingKills() {
 }
 
 StartResult BotLife::launch(const std::string& botPath) {
+    release();
     StartResult result = processes_.startSupervised(botPath, WindowMode::Hidden);
     if (result.started) {
         taskId_ = static_cast<std::int32_t>(result.processId);
@@ -55,6 +66,7 @@ StartResult BotLife::launch(const std::string& botPath) {
 }
 
 std::optional<std::uint32_t> BotLife::endedOnItsOwn() {
+    release();
     if (!bot_) return std::nullopt;
     const std::optional<std::uint32_t> code = bot_->exitCode();
     if (code) bot_.reset();

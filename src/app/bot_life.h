@@ -41,6 +41,8 @@ public:
     KeepRunning& keepRunning() { return keepRunning_; }
 
 private:
+    void release();
+
     ProcessStarter& processes_;
     Clock& clock_;
     std::uint32_t stops_ = 0;
@@ -48,6 +50,8 @@ private:
     std::uint64_t launchedAtMs_ = 0;
     std::shared_ptr<StartedProcess> bot_;
     std::vector<std::shared_ptr<StartedProcess>> pendingKills_;
+    // Bots that a stop is ending, until they have: then whatever they started is ended too.
+    std::vector<std::shared_ptr<StartedProcess>> stopping_;
     KeepRunning keepRunning_;
 };
 

@@ -154,34 +154,38 @@ TEST_F(KeepingTheBotUp, AReadyBotSilentForAMinuteIsEndedAndStartedAgain) {
         platform.put("\\ws.txt");
         // Never answered since its start: not counted.
         silentFor(90000);
-        EXPECT_TRUE(platform.logMatching("end-tree").empty());
+        EXPECT_TRUE(platform.logMatching("command taskkill").empty());
         form->timerTick();  // answers
         // An error status is an answer; a port changed meanwhile is the user's doing.
         platform.answers = {testing::FakePlatform::answer("busy", 503)};
         platform.now += 90000;
         form->timerTick();
         silentFor(90000, [&] { form->textEdited(ControlId::txtPort, "3034"); });
-        EXPECT_TRUE(platform.logMatching("end-tree").empty());
+        EXPECT_TRUE(platform.logMatching("command taskkill").empty());
         EXPECT_EQ(text(ControlId::lblStatus), "BOT READY");
         form->textEdited(ControlId::txtPort, "3033");
         form->timerTick();  // answers again
 
         silentFor(59000);
-        EXPECT_TRUE(platform.logMatching("end-tree").empty()) << "not yet a minute";
+        EXPECT_TRUE(platform.logMatching("command taskkill").empty()) << "not yet a minute";
         platform.clearLog();
         silentFor(1000);  // a minute after the first failure, with its box still open
         if (switchedOff) {
-            EXPECT_TRUE(platform.logMatching("end-tree").empty());
+            EXPECT_TRUE(platform.logMatching("command taskkill").empty());
             continue;
         }
-        EXPECT_EQ(platform.logMatching({"close-box", "end-tree"}),
-                  (std::vector<std::string>{"close-box", "end-tree C:\\panel\\bot.exe"}));
+        EXPECT_EQ(platform.logMatching({"close-box", "command taskkill"}),
+                  (std::vector<std::string>{"close-box", "command taskkill /f /im bot.exe hidden"}));
         expectDown("bot.exe stopped: starting it again");
         EXPECT_EQ(platform.restartTimer, 1000u);
         EXPECT_EQ(
             balloons().back(),
             "bot.exe stopped answering (A connection with the server could not be established); starting it again");
         EXPECT_EQ(text(ControlId::Label4), "") << "the tick behind the box changed nothing more";
+        // Once the kill has ended it, whatever the hung bot started is ended too.
+        for (const auto& process : platform.started) process->ended = 1;
+        form->restartTick();
+        EXPECT_EQ(platform.logMatching("end-tree"), std::vector<std::string>{"end-tree C:\\panel\\bot.exe"});
     }
 }
 
