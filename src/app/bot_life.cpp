@@ -59,8 +59,7 @@ StartResult BotLife::launch(const std::string& botPath) {
     if (result.started) {
         taskId_ = static_cast<std::int32_t>(result.processId);
         bot_ = result.process;
-        launchedAtMs_ = clock_.nowMs();
-        keepRunning_.launched(launchedAtMs_);
+        keepRunning_.launched(clock_.nowMs());
     }
     return result;
 }

@@ -32,7 +32,7 @@ public:
     // bot whose end is watched.
     StartResult launch(const std::string& botPath);
     std::int32_t taskId() const { return taskId_; }
-    std::uint64_t launchedAtMs() const { return launchedAtMs_; }
+    std::uint64_t launchedAtMs() const { return keepRunning_.launchedAtMs(); }
 
     // The exit code of the watched bot once it has ended without the panel ending it; then it is watched no more.
     std::optional<std::uint32_t> endedOnItsOwn();
@@ -47,7 +47,6 @@ private:
     Clock& clock_;
     std::uint32_t stops_ = 0;
     std::int32_t taskId_ = 0;  // the process id of the bot last launched
-    std::uint64_t launchedAtMs_ = 0;
     std::shared_ptr<StartedProcess> bot_;
     std::vector<std::shared_ptr<StartedProcess>> pendingKills_;
     // Bots that a stop is ending, until they have: then whatever they started is ended too.

@@ -31,6 +31,7 @@ public:
 
     // The bot was started, by the user or again by the panel.
     void launched(std::uint64_t nowMs);
+    std::uint64_t launchedAtMs() const { return launchedAt_; }
     // The bot ended on its own at `nowMs`. A series ends with a run of kHealthyRunMs or with reset(); the policy
     // gives up once kEndsToGiveUp ends of one series fall within kGiveUpWindowMs, until reset().
     Verdict endedOnItsOwn(std::uint64_t nowMs);

@@ -22,7 +22,6 @@ void TrayPresence::retryTick() {
         window_.setTrayRetryTimer(0);
         return;
     }
-    ++retries_;
     added(icon_->Readd());
 }
 
@@ -32,8 +31,8 @@ void TrayPresence::added(bool accepted) {
     if (!accepted && refusals_ == 0)
         note_("The notification area refused the icon: it is added again until it takes it");
     refusals_ = accepted ? 0 : refusals_ + 1;
-    if (accepted) retries_ = 0;
-    window_.setTrayRetryTimer(accepted ? 0 : retries_ < kRetriesAtFirstPace ? kRetryFirstMs : kRetryLaterMs);
+    // The first refusal and the 30 retries after it come every 2 s.
+    window_.setTrayRetryTimer(accepted ? 0 : refusals_ <= kRetriesAtFirstPace ? kRetryFirstMs : kRetryLaterMs);
 }
 
 void TrayPresence::mouseMove(int button, std::int32_t xTwips) {

@@ -52,8 +52,7 @@ private:
     int callDepth_ = 0;  // inside clsSysTray::MouseMove
     bool releasing_ = false;
     std::function<void()> afterRelease_;
-    int retries_ = 0;
-    int refusals_ = 0;  // in a row
+    int refusals_ = 0;  // in a row; they also pace the retried add
 };
 
 }  // namespace tavrio
