@@ -4,7 +4,7 @@
 
 namespace tavrio {
 
-bool Form1::pressStart() {
+Form1::StartOutcome Form1::pressStart(Starter by) {
     // Off for the whole of START: a Start chosen while its message box is open would launch a bot that this
     // START then leaves unwatched.
     setStartEnabled(false);
@@ -13,13 +13,13 @@ bool Form1::pressStart() {
     deleteIfExists(file::kReadyMarker);
     deleteIfExists(file::kStartMarker);
     bool launched = false;
-    if (!waitUndisturbed([&] { launched = LaunchBot(); })) return false;
+    if (!waitUndisturbed([&] { launched = LaunchBot(by); })) return StartOutcome::Interrupted;
     if (!launched) {
-        // The bot could not be started: the user has been told why, and the window stays stopped so that
-        // START can be used again once the folder is fixed.
+        // The bot could not be started: the window stays stopped so that START can be used again once the folder
+        // is fixed.
         setStartEnabled(true);
         setTimer(0);
-        return true;
+        return StartOutcome::NotLaunched;
     }
     setTimer(1000);
     setText(ControlId::txtPhone, "");
@@ -28,10 +28,10 @@ bool Form1::pressStart() {
     setVisible(ControlId::Command3, false);
     setStartEnabled(false);
     tickCount_ = 0;
-    return true;
+    return StartOutcome::Launched;
 }
 
-bool Form1::LaunchBot() {
+bool Form1::LaunchBot(Starter by) {
     s_.clock.sleepMs(1000);
     // Whatever ran during the waits (a close, a STOP) has the last word: no bot starts that nobody would watch.
     if (!waitUndisturbed([this] { bot_.waitForPendingKills(); })) return false;
@@ -39,12 +39,14 @@ bool Form1::LaunchBot() {
     if (!markerExists(file::kStartMarker)) {
         const std::string botPath = path(file::kBot);
         // Started as exactly this file, so a folder whose name has a blank never starts another program.
-        const StartResult result = bot_.launch(botPath);
+        const StartResult result = bot_.launch(botPath, by);
         if (!result.started) {
             setText(ControlId::Label3, std::to_string(bot_.taskId()));
             launchError_ = result.errorText;
             note("bot.exe could not be started: " + result.errorText);
-            if (!startingAgain_) showBox("Cannot start " + botPath + "\r\n" + result.errorText, MessageIcon::Error);
+            // Nobody may be there to answer a box when the panel itself starts the bot again.
+            if (by != Starter::Panel)
+                showBox("Cannot start " + botPath + "\r\n" + result.errorText, MessageIcon::Error);
             return false;
         }
         note("bot.exe started, process " + std::to_string(result.processId));

@@ -5,13 +5,22 @@
 
 namespace tavrio {
 
-void BotLife::stop() {
+void BotLife::configure(bool keepRunning, bool keepAwake) {
+    keepRunning_ = keepRunning;
+    keepAwake_ = keepAwake;
+}
+
+void BotLife::stop(bool endWhatItStarted) {
     ++stops_;
+    startDueAt_.reset();
+    road_ = Road::Unknown;
+    answeredOnPort_.reset();
+    failingSince_.reset();
     // The kill below ends the bot as it always did; what the bot started (a program it drives, holding its session
-    // files), which `taskkill /im` leaves running, goes with it once the bot has ended (`release`). Ending the bot
-    // here as well would race the kill, which Wine can then leave hanging.
-    if (bot_) stopping_.push_back(std::move(bot_));
-    release();
+    // files), which `taskkill /im` leaves running, goes a few seconds later, once the bot is gone: ending it at the
+    // same moment as the kill can leave the kill hanging under Wine.
+    if (bot_) stopped_.push_back(std::move(bot_));
+    if (endWhatItStarted && !stopped_.empty()) endTreesAt_ = clock_.nowMs() + kEndWhatItStartedAfterMs;
     // Neither command is waited for, and a failure of either is passed over: with no bot running the kill simply
     // fails in its hidden window. STOP's kill may start a moment after START's own and still be on its way: every
     // one is kept until a launch has seen it end.
@@ -20,15 +29,6 @@ void BotLife::stop() {
     if (auto kill = processes_.startCommandLine("taskkill /f /im bot.exe", WindowMode::Hidden).process)
         pendingKills_.push_back(std::move(kill));
     processes_.startCommandLine(" timeout /t 2", WindowMode::MinimizedWithFocus);
-}
-
-void BotLife::release() {
-    const auto ended = [](const std::shared_ptr<StartedProcess>& bot) {
-        if (!bot->exitCode()) return false;
-        bot->endWithEverythingItStarted();
-        return true;
-    };
-    stopping_.erase(std::remove_if(stopping_.begin(), stopping_.end(), ended), stopping_.end());
 }
 
 bool BotLife::waitForPendingKills() {
@@ -53,23 +53,100 @@ bool BotLife::waitForPendingKills() {
     return true;
 }
 
-StartResult BotLife::launch(const std::string& botPath) {
-    release();
+StartResult BotLife::launch(const std::string& botPath, Starter by) {
     StartResult result = processes_.startSupervised(botPath, WindowMode::Hidden);
+    startedBy_ = by;
+    attemptAt_ = clock_.nowMs();
+    policy_.launched(attemptAt_);
     if (result.started) {
         taskId_ = static_cast<std::int32_t>(result.processId);
         bot_ = result.process;
-        keepRunning_.launched(clock_.nowMs());
     }
     return result;
 }
 
+std::uint64_t BotLife::ranMs() const {
+    const std::uint64_t now = clock_.nowMs();
+    return now >= attemptAt_ ? now - attemptAt_ : 0;
+}
+
 std::optional<std::uint32_t> BotLife::endedOnItsOwn() {
-    release();
     if (!bot_) return std::nullopt;
     const std::optional<std::uint32_t> code = bot_->exitCode();
-    if (code) bot_.reset();
+    // Kept, not dropped: dropping it would end at once whatever it started.
+    if (code) stopped_.push_back(std::move(bot_));
     return code;
 }
+
+bool BotLife::roadSeen(Road road) {
+    if (road == road_) return false;
+    road_ = road;
+    failingSince_.reset();
+    return true;
+}
+
+void BotLife::phoneAsked(bool answered, const std::string& port, const std::string& failure) {
+    if (answered) {
+        answeredOnPort_ = port;
+        failingSince_.reset();
+        return;
+    }
+    if (road_ != Road::Ready || answeredOnPort_ != port) {
+        failingSince_.reset();
+        return;
+    }
+    lastFailure_ = failure;
+    askedAgain_ = failingSince_.has_value();
+    if (!failingSince_) failingSince_ = clock_.nowMs();
+}
+
+bool BotLife::hangs() const {
+    if (!keepRunning_ || road_ != Road::Ready || !failingSince_ || !askedAgain_) return false;
+    const std::uint64_t now = clock_.nowMs();
+    return now >= *failingSince_ && now - *failingSince_ >= kHangMs;
+}
+
+BotLife::Decision BotLife::botDown(bool onItsOwn) {
+    Decision decision;
+    if (!keepRunning_ || !onItsOwn) return decision;
+    const KeepRunning::Verdict verdict = policy_.endedOnItsOwn(clock_.nowMs());
+    decision.next = verdict.giveUp ? Decision::Next::SlowRetry : Decision::Next::StartAfterPause;
+    decision.pauseMs = verdict.pauseMs;
+    decision.endsInSeries = verdict.endsInSeries;
+    decision.justGaveUp = verdict.justGaveUp;
+    startDueAt_ = clock_.nowMs() + verdict.pauseMs;
+    return decision;
+}
+
+bool BotLife::recoveredFromGiveUp() {
+    if (!policy_.givenUp() || !bot_ || startedBy_ != Starter::Panel || !policy_.ranHealthy(clock_.nowMs()))
+        return false;
+    policy_.reset();
+    policy_.launched(attemptAt_);
+    return true;
+}
+
+std::uint32_t BotLife::nextDueMs() {
+    std::optional<std::uint64_t> at = startDueAt_;
+    if (endTreesAt_ && (!at || *endTreesAt_ < *at)) at = endTreesAt_;
+    if (!at) return 0;
+    const std::uint64_t now = clock_.nowMs();
+    return *at <= now ? 1 : static_cast<std::uint32_t>(std::min<std::uint64_t>(*at - now, 0xFFFFFFF0u));
+}
+
+bool BotLife::due() {
+    const std::uint64_t now = clock_.nowMs();
+    if (endTreesAt_ && *endTreesAt_ <= now) endWhatStoppedBotsStarted();
+    if (!startDueAt_ || *startDueAt_ > now) return false;
+    startDueAt_.reset();
+    return true;
+}
+
+void BotLife::endWhatStoppedBotsStarted() {
+    endTreesAt_.reset();
+    for (const auto& bot : std::exchange(stopped_, {})) bot->endWithEverythingItStarted();
+}
+
+bool BotLife::wantsSystemAwake() const { return keepRunning_ && keepAwake_ && (bot_ || startDueAt_); }
 
 }  // namespace tavrio

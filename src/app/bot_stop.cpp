@@ -3,35 +3,33 @@
 
 namespace tavrio {
 
-void Form1::StopBot() {
-    bot_.stop();
-    // A start due after a pause is cancelled; the next bot is watched afresh.
-    restartPending_ = false;
-    s_.window.setRestartTimer(0);
-    phoneAnsweredOnPort_.reset();
-    failingSince_.reset();
-    road_ = Road::Unknown;
-    phoneFailures_ = 0;
+void Form1::StopBot(bool endWhatItStarted) {
+    bot_.stop(endWhatItStarted);
+    armBotLifeTimer();
     deleteIfExists(file::kQrMarker);
     deleteIfExists(file::kReadyMarker);
     setText(ControlId::lblStatus, "? BOT offline");
     setColor(ControlId::lblStatus, kRed);
 }
 
-void Form1::pressStop() {
-    StopBot();
+void Form1::pressStop(bool endWhatItStarted) {
+    StopBot(endWhatItStarted);
     setVisible(ControlId::Command3, true);
     setStartEnabled(true);
     setText(ControlId::Label4, "");
-    if (clsSysTray* tray = tray_.icon()) {
-        tray->SetIcon(s_.window, 0);
-        tray->TooltipText("Bot offline");
-    }
+    tray_.picture(0);
+    tray_.tooltip("Bot offline");
     tickCount_ = 1;
     setTimer(0);
 }
 
 void Form1::removeSession() {
+    // A try that was due would start the bot with the session just removed.
+    if (bot_.startDueAtMs()) {
+        bot_.cancelStart();
+        armBotLifeTimer();
+        tray_.tooltip("Bot offline");
+    }
     s_.files.deleteFile(path(file::kSession));  // a missing or locked file is passed over
     s_.clock.sleepMs(1000);
 }

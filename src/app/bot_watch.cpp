@@ -1,8 +1,9 @@
-// A bot that ends on its own (a crash, a kill from outside) or stops answering while the panel runs it: started
-// again after a pause that grows while it keeps ending, given up on when it loops, and said so in the tray. With
-// keep-running switched off, the panel stops and says so once.
+// A bot that ends on its own (a crash, a kill from outside), stops answering or cannot be started again while the
+// panel keeps it running: the window tells the bot's life what happened and does what it decides, and the tray
+// says so. With keep-running switched off, the panel stops and says so once.
 #include <cstdio>
 
+#include "app/bot_http.h"
 #include "app/main_window.h"
 #include "text/utf8.h"
 
@@ -17,10 +18,16 @@ std::string exitCodeText(std::uint32_t code) {
     return text;
 }
 
-// A ready bot that has answered `/phone` and then answers nothing for this long is taken for hung.
-constexpr std::uint64_t kHangMs = 60000;
-// Balloons wait while the user is in a presentation, a full-screen game or quiet hours.
-constexpr std::int32_t kBalloonRespectsQuietTime = 0x80;
+// The local time `afterMs` from `now`, as a clock on the wall shows it.
+std::string wallClockAfter(const LocalTime& now, std::uint64_t afterMs) {
+    const std::uint64_t minutes = (static_cast<std::uint64_t>(now.hour) * 3600 + now.minute * 60 + now.second +
+                                   (now.millisecond + afterMs + 999) / 1000 + 59) /
+                                  60;
+    char text[8];
+    std::snprintf(text, sizeof text, "%02u:%02u", static_cast<unsigned>(minutes / 60 % 24),
+                  static_cast<unsigned>(minutes % 60));
+    return text;
+}
 
 }  // namespace
 
@@ -28,7 +35,7 @@ bool Form1::botEndedOnItsOwn() {
     const std::optional<std::uint32_t> code = bot_.endedOnItsOwn();
     if (!code) return false;
     char ended[96];
-    const std::uint64_t ranSeconds = (s_.clock.nowMs() - bot_.launchedAtMs()) / 1000;
+    const std::uint64_t ranSeconds = bot_.ranMs() / 1000;
     std::snprintf(ended, sizeof ended, "bot.exe ended with exit code 0x%08X (%u) after %llu:%02u:%02u",
                   static_cast<unsigned>(*code), static_cast<unsigned>(*code),
                   static_cast<unsigned long long>(ranSeconds / 3600), static_cast<unsigned>(ranSeconds / 60 % 60),
@@ -42,80 +49,63 @@ bool Form1::botEndedOnItsOwn() {
 }
 
 void Form1::botStopped(const std::string& what, bool onItsOwn) {
-    pressStop();
-    clsSysTray* tray = tray_.icon();
-    if (!keepsBotRunning_ || !onItsOwn) {
-        note(keepsBotRunning_ ? "Not started again: Windows ended it with the session"
-                              : "Not started again: keep-running is off");
-        if (tray) tray->ShowBalloonTip(what, kBalloonRespectsQuietTime);
+    // The tick that waits behind the failure box ends once it closes: the bot it asked about is gone.
+    if (phoneBoxDepth_ != 0) s_.messages.closeBox(phoneBoxDepth_);
+    // What a bot that ended on its own started stays until the next stop when nothing starts it again.
+    pressStop(bot_.keepsRunning());
+    const BotLife::Decision decision = bot_.botDown(onItsOwn);
+    armBotLifeTimer();
+    using Next = BotLife::Decision::Next;
+    if (decision.next == Next::StayStopped) {
+        note(bot_.keepsRunning() ? "Not started again: Windows ended it with the session"
+                                 : "Not started again: keep-running is off");
+        tray_.balloon(what);
         return;
     }
-    const KeepRunning::Verdict verdict = bot_.keepRunning().endedOnItsOwn(s_.clock.nowMs());
-    if (verdict.giveUp) {
+    const std::string nextTry = wallClockAfter(s_.clock.localTime(), decision.pauseMs);
+    if (decision.next == Next::SlowRetry) {
+        tray_.tooltip("bot.exe keeps stopping: next try at " + nextTry);
+        if (!decision.justGaveUp) return note("Keep-running: the try did not last; the next one is at " + nextTry);
         note("Keep-running gives up: " + std::to_string(KeepRunning::kEndsToGiveUp) +
-             " ends within 10 minutes; START starts it again");
-        if (tray) {
-            tray->TooltipText("bot.exe keeps stopping: press Start");
-            tray->ShowBalloonTip(what +
-                                     ", again and again: it is not started again until you press Start. What "
-                                     "happened is in " +
-                                     std::string(kSupportLogName) + " beside the panel.",
-                                 kBalloonRespectsQuietTime);
-        }
+             " ends within 10 minutes; it tries again every 15 minutes, or at START");
+        tray_.balloon(what + ", again and again: it is tried again every 15 minutes (next at " + nextTry +
+                      ") or when you press Start. What happened is in " + std::string(kSupportLogName) +
+                      " beside the panel.");
         return;
     }
-    note("Keep-running: end " + std::to_string(verdict.endsInSeries) + " of the series, starting it again in " +
-         std::to_string(verdict.pauseMs / 1000) + " s");
-    if (tray) {
-        tray->TooltipText("bot.exe stopped: starting it again");
-        // One balloon for a series: a bot that keeps ending would otherwise pop one up at every end.
-        if (verdict.firstOfSeries()) tray->ShowBalloonTip(what + "; starting it again", kBalloonRespectsQuietTime);
-    }
-    restartPending_ = true;
-    s_.window.setRestartTimer(verdict.pauseMs);
+    note("Keep-running: end " + std::to_string(decision.endsInSeries) + " of the series, starting it again in " +
+         std::to_string(decision.pauseMs / 1000) + " s");
+    tray_.tooltip("bot.exe stopped: starting it again");
+    // One balloon for a series: a bot that keeps ending would otherwise pop one up at every end.
+    if (decision.firstOfSeries()) tray_.balloon(what + "; starting it again");
 }
 
-void Form1::restartTick() {
-    s_.window.setRestartTimer(0);
-    if (ending_ || !restartPending_) return;
-    restartPending_ = false;
-    note("START by keep-running, after the pause");
-    startingAgain_ = true;
-    const bool undisturbed = pressStart();
-    startingAgain_ = false;
-    // Nobody may be there to answer a box: a bot that cannot be started again counts as one more end, and the
-    // series goes on until the panel gives up.
-    if (undisturbed && timerInterval_ == 0)
+void Form1::botLifeTick() {
+    Operation operation(*this);
+    if (ending_) return s_.window.setBotLifeTimer(0);
+    const bool startNow = bot_.due();
+    armBotLifeTimer();
+    if (!startNow) return;
+    note(bot_.givenUp() ? "START by keep-running: the try every 15 minutes" : "START by keep-running, after the pause");
+    // Nobody may be there to answer a box: a bot that cannot be started again counts as one more end.
+    if (pressStart(Starter::Panel) == StartOutcome::NotLaunched)
         botStopped("bot.exe could not be started again (" + launchError_ + ")", true);
 }
 
-void Form1::phoneAnswered(bool answered, const std::string& failure) {
-    const std::string port(trimmed(control(ControlId::txtPort).text));
-    if (answered) {
-        phoneAnsweredOnPort_ = port;
-        failingSince_.reset();
-        return;
-    }
-    // Only a bot that is ready and has answered on this very port can hang: a changed port is the user's doing.
-    const bool ready = control(ControlId::lblStatus).text == "BOT READY";
-    if (!ready || phoneAnsweredOnPort_ != port) return;
-    if (!failingSince_) failingSince_ = s_.clock.nowMs();
-    lastFailure_ = failure;
-}
+void Form1::armBotLifeTimer() { s_.window.setBotLifeTimer(bot_.nextDueMs()); }
 
 bool Form1::botHangs() {
-    if (!keepsBotRunning_ || !failingSince_) return false;
-    // A port changed meanwhile ends the count: the silence may be the user's doing.
-    if (phoneAnsweredOnPort_ != std::string(trimmed(control(ControlId::txtPort).text))) {
-        failingSince_.reset();
-        return false;
-    }
-    if (s_.clock.nowMs() - *failingSince_ < kHangMs) return false;
+    if (!bot_.hangs()) return false;
     note("bot.exe has not answered /phone for a minute: ended as hung");
-    // The tick that waits behind the failure box ends once it closes: the bot it asked about is gone.
-    if (phoneBoxOpen_) s_.messages.closeLatest();
-    botStopped("bot.exe stopped answering (" + lastFailure_ + ")", true);
+    botStopped("bot.exe stopped answering (" + bot_.lastPhoneFailure() + ")", true);
     return true;
+}
+
+void Form1::askBehindTheBox() {
+    if (phoneBoxDepth_ == 0 || botEndedOnItsOwn()) return;
+    // No second box, and nothing of the window changes: only the bot's life hears the answer.
+    phoneAnswered(sendToBot(botUrl("/phone"), phoneRequest()));
+    botHangs();
 }
 
 }  // namespace tavrio

@@ -11,12 +11,14 @@ void KeepRunning::launched(std::uint64_t nowMs) {
     everLaunched_ = true;
 }
 
-KeepRunning::Verdict KeepRunning::endedOnItsOwn(std::uint64_t nowMs) {
+bool KeepRunning::ranHealthy(std::uint64_t nowMs) const {
     // A clock that went backwards counts as a short run, never as a healthy one.
-    if (everLaunched_ && nowMs >= launchedAt_ && nowMs - launchedAt_ >= kHealthyRunMs) {
-        endsInSeries_ = 0;
-        recentEnds_ = 0;  // ends before a healthy run say nothing about a loop
-    }
+    return everLaunched_ && nowMs >= launchedAt_ && nowMs - launchedAt_ >= kHealthyRunMs;
+}
+
+KeepRunning::Verdict KeepRunning::endedOnItsOwn(std::uint64_t nowMs) {
+    // Ends before a healthy run say nothing about a loop.
+    if (ranHealthy(nowMs)) reset();
     ++endsInSeries_;
 
     if (recentEnds_ == ends_.size()) {
@@ -24,14 +26,14 @@ KeepRunning::Verdict KeepRunning::endedOnItsOwn(std::uint64_t nowMs) {
         --recentEnds_;
     }
     ends_[recentEnds_++] = nowMs;
-    if (recentEnds_ == ends_.size() && nowMs - std::min(nowMs, ends_.front()) <= kGiveUpWindowMs) givenUp_ = true;
-
     Verdict verdict;
+    if (!givenUp_ && recentEnds_ == ends_.size() && nowMs - std::min(nowMs, ends_.front()) <= kGiveUpWindowMs)
+        givenUp_ = verdict.justGaveUp = true;
     verdict.giveUp = givenUp_;
     verdict.endsInSeries = endsInSeries_;
     std::uint32_t pause = kFirstPauseMs;
     for (int i = 1; i < endsInSeries_ && pause < kLongestPauseMs; ++i) pause *= 2;
-    verdict.pauseMs = givenUp_ ? 0 : std::min(pause, kLongestPauseMs);
+    verdict.pauseMs = givenUp_ ? kSlowRetryMs : std::min(pause, kLongestPauseMs);
     return verdict;
 }
 

@@ -21,20 +21,24 @@ public:
     static constexpr std::uint64_t kHealthyRunMs = 5 * 60000;     // a run this long ends the series
     static constexpr int kEndsToGiveUp = 5;                       // this many ends...
     static constexpr std::uint64_t kGiveUpWindowMs = 10 * 60000;  // ...within this long
+    static constexpr std::uint32_t kSlowRetryMs = 15 * 60000;     // then one try this often, until a healthy run
 
     struct Verdict {
-        bool giveUp = false;
-        std::uint32_t pauseMs = 0;  // before starting it again, when not given up
+        bool giveUp = false;     // given up: tried again only every kSlowRetryMs
+        bool justGaveUp = false;  // by this end
+        std::uint32_t pauseMs = 0;  // before starting it again
         int endsInSeries = 0;       // this end included
         bool firstOfSeries() const { return endsInSeries == 1; }
     };
 
-    // The bot was started, by the user or again by the panel.
+    // The bot was started, by the user or again by the panel, or a start was tried and failed (a run of no length).
     void launched(std::uint64_t nowMs);
-    std::uint64_t launchedAtMs() const { return launchedAt_; }
     // The bot ended on its own at `nowMs`. A series ends with a run of kHealthyRunMs or with reset(); the policy
-    // gives up once kEndsToGiveUp ends of one series fall within kGiveUpWindowMs, until reset().
+    // gives up once kEndsToGiveUp ends of one series fall within kGiveUpWindowMs, until then.
     Verdict endedOnItsOwn(std::uint64_t nowMs);
+    // The bot has run kHealthyRunMs since its last start at `nowMs`.
+    bool ranHealthy(std::uint64_t nowMs) const;
+    bool givenUp() const { return givenUp_; }
     // The user started the bot: a new series, and the ends seen before count no more.
     void reset();
 

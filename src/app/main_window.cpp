@@ -8,6 +8,8 @@
 #include "settings/ini_value.h"
 #include "text/utf8.h"
 
+#include <utility>
+
 namespace tavrio {
 namespace {
 constexpr std::int32_t kHiddenPictureTop = 8500;  // below the client area: the pictures only feed the tray icon
@@ -18,7 +20,7 @@ Form1::Form1(Services services)
       log_(s_.files, s_.clock, s_.programFolder),
       controls_(designLayout()),
       bot_(s_.processes, s_.clock),
-      tray_(s_.shell, s_.icons, s_.codec, s_.window, [this](const std::string& event) { note(event); }) {}
+      tray_(s_.shell, s_.codec, s_.window, [this](const std::string& event) { note(event); }) {}
 
 Form1::~Form1() = default;
 
@@ -30,8 +32,19 @@ void Form1::deleteIfExists(const char* name) {
     if (markerExists(name)) s_.files.deleteFile(path(name));
 }
 
+Form1::Operation::~Operation() {
+    if (--form_.depth_ > 0) return;
+    if (form_.ending_)
+        form_.finishEnd();
+    else
+        form_.keepAwakeAsWanted();
+}
+
 void Form1::load() {
+    Operation operation(*this);
     note("Tavrio Panel started: " + s_.programAndSystem + ", folder " + s_.programFolder);
+    // After a crash or an update's restart, Windows brings the panel back, and with it (auto-start) the bot.
+    s_.power.registerForRestart();
     tray_.add(*this, kTrayTooltip);
     setText(ControlId::cmdStart, "Start Bot");
     setText(ControlId::lblStatus, "Status: Stopped");
@@ -41,19 +54,21 @@ void Form1::load() {
     // START runs to its end here, before the settings are read; it uses none of them.
     const std::string autoStart =
         ReadIniValue(s_.files, s_.profile, path(file::kConfIni), "tavriobot", "Autostrat", "0");
+    const auto switchedOn = [&](const char* key) {
+        return switchIsOn(ReadIniValue(s_.files, s_.profile, path(file::kConfIni), "tavriobot", key, ""));
+    };
+    bot_.configure(switchedOn("KeepRunning"), switchedOn("KeepAwake"));
     // The load goes on even when the user ended START meanwhile, but not once the program began to end.
-    keepsBotRunning_ =
-        trimmed(ReadIniValue(s_.files, s_.profile, path(file::kConfIni), "tavriobot", "KeepRunning", "1")) != "0";
     if (leadingNumber(autoStart) == 1) {
         note("START by auto-start");
-        pressStart();
+        pressStart(Starter::User);
     }
     if (ending_) return;
 
     LoadEnvFile(path(file::kEnv));
     if (ending_) return;
     note("Settings: port " + serverPort_ + ", auto-start " + (leadingNumber(autoStart) == 1 ? "on" : "off") +
-         ", keep-running " + (keepsBotRunning_ ? "on" : "off") + ", key " + (apiKey_.empty() ? "not set" : "set"));
+         ", keep-running " + (bot_.keepsRunning() ? "on" : "off") + ", key " + (apiKey_.empty() ? "not set" : "set"));
     setText(ControlId::LBCOMP, companyName_);
     setText(ControlId::lbkey, apiKey_);
     setText(ControlId::txtPort, serverPort_);
@@ -65,6 +80,7 @@ void Form1::load() {
 }
 
 void Form1::loadHidden() {
+    Operation operation(*this);
     load();
     if (ending_ || windowVisible_) return;
     setWindowVisible(true);
@@ -89,18 +105,51 @@ void Form1::LoadEnvFile(const std::string& envPath) {
 void Form1::end(EndReason reason) {
     // The user's close only hides the window: the bot and the poll timer carry on.
     if (reason == EndReason::UserClose) return setWindowVisible(false);
-    ending_ = true;
-    const char* why = reason == EndReason::Exit           ? "Exit in the tray menu"
-                      : reason == EndReason::OutsideClose ? "closed from outside"
-                                                          : "Windows is ending the session";
-    note(std::string("STOP: ") + why);
-    reason == EndReason::Exit ? pressStop() : StopBot();
-    note(std::string("Tavrio Panel ends: ") + why);
-    const WindowEnd how = reason == EndReason::OutsideClose ? WindowEnd::Destroy : WindowEnd::EndProcess;
-    // Inside the tray's own call (its menu is open) Exit waits for that call to unwind; a close cannot (destroying
-    // the window ends the menu), nor can the session.
-    tray_.release(reason == EndReason::Exit, [this, how] { s_.window.end(how); });
+    Operation operation(*this);
+    const bool sessionEnds = reason == EndReason::SessionEnd;
+    if (!ending_) {
+        ending_ = true;
+        const char* why = reason == EndReason::Exit           ? "Exit in the tray menu"
+                          : reason == EndReason::OutsideClose ? "closed from outside"
+                                                              : "Windows is ending the session";
+        note(std::string("STOP: ") + why);
+        windowEnd_ = reason == EndReason::OutsideClose ? WindowEnd::Destroy : WindowEnd::EndProcess;
+        // What the user sees ends now: the boxes and the menu close as their calls return, the icon leaves the
+        // notification area, and nothing starts again.
+        s_.messages.closeAll();
+        s_.window.closePopupMenu();
+        tray_.takeAway();
+        reason == EndReason::Exit ? pressStop() : StopBot();
+        note(std::string("Tavrio Panel ends: ") + why);
+    }
+    // Windows may end the process as soon as its message returns: the session's end cannot wait for the calls.
+    if (sessionEnds) {
+        windowEnd_.reset();
+        keptAwake_ = false;
+        s_.power.keepSystemAwake(false);
+        s_.window.end(WindowEnd::EndProcess);
+    }
 }
+
+void Form1::finishEnd() {
+    if (!windowEnd_) return;
+    const WindowEnd how = *std::exchange(windowEnd_, std::nullopt);
+    s_.window.setTimerInterval(0);
+    s_.window.setBotLifeTimer(0);
+    if (keptAwake_) s_.power.keepSystemAwake(false);
+    keptAwake_ = false;
+    tray_.release();
+    s_.window.end(how);
+}
+
+void Form1::keepAwakeAsWanted() {
+    const bool awake = bot_.wantsSystemAwake() && s_.power.onMainsPower();
+    if (awake == keptAwake_) return;
+    keptAwake_ = awake;
+    s_.power.keepSystemAwake(awake);
+}
+
+void Form1::powerChanged() { Operation operation(*this); }
 
 bool Form1::waitUndisturbed(const std::function<void()>& wait) {
     const std::uint32_t stopsBefore = bot_.stops();
@@ -109,14 +158,15 @@ bool Form1::waitUndisturbed(const std::function<void()>& wait) {
 }
 
 void Form1::click(ControlId id) {
+    Operation operation(*this);
     // A hidden control does nothing either: a click can still arrive from outside as a command message.
     if (ending_ || !control(id).enabled || !control(id).visible) return;
     switch (id) {
         case ControlId::cmdStart:
         case ControlId::mnustart:
             note(id == ControlId::cmdStart ? "START by the button" : "START from the tray menu");
-            bot_.keepRunning().reset();  // the user's START: a new series
-            pressStart();
+            bot_.userStarted();  // a new series
+            pressStart(Starter::User);
             break;
         case ControlId::Command1:
         case ControlId::mnuStop:
@@ -134,18 +184,26 @@ void Form1::click(ControlId id) {
 void Form1::textEdited(ControlId id, std::string text) { mutableControl(id).text = std::move(text); }
 
 void Form1::mouseMove(int button, std::int32_t xTwips) {
+    Operation operation(*this);
     if (!ending_) tray_.mouseMove(button, xTwips);
 }
 
 void Form1::trayNotification(int button, std::uint16_t code) {
+    Operation operation(*this);
     if (!ending_) tray_.notification(button, code);
 }
 
 void Form1::RightClick() { s_.window.showPopupMenu(); }
 
-void Form1::taskbarCreated() { tray_.taskbarCreated(); }
+void Form1::taskbarCreated() {
+    Operation operation(*this);
+    tray_.taskbarCreated();
+}
 
-void Form1::trayRetryTick() { tray_.retryTick(); }
+void Form1::trayRetryTick() {
+    Operation operation(*this);
+    tray_.retryTick();
+}
 
 // ---- Control state, mirrored into the real window when it changes
 

@@ -27,10 +27,10 @@ struct Services {
     Clock& clock;
     MessageBoxes& messages;
     HttpClient& http;
-    IconFactory& icons;
     ProfileReader& profile;
     ShellTray& shell;
     WindowHost& window;
+    SystemPower& power;
     std::string programFolder;     // without a trailing backslash
     int revisionNumber = 0;        // the last of the four numbers of the program's version
     std::string programAndSystem;  // the whole version and the system it runs on, for the support log
@@ -58,8 +58,10 @@ public:
     // The program entry's load: the window is loaded, shown and hidden at once, so that the program lives in the
     // tray; a window that something showed during the load (a tick of auto-start's bot, Open) stays in view.
     void loadHidden();
-    // The one way the program ends. The user's close only hides the window; any other reason stops the bot
-    // (Exit presses STOP), takes no more input, removes the tray icon and has the window end (`WindowHost::end`).
+    // The one way the program ends. The user's close only hides the window; any other reason ends the panel as the
+    // user and the bot see it at once (its boxes and menu close, the bot is stopped, the tray icon goes, nothing new
+    // starts) and has the window end (`WindowHost::end`) once the outermost call under way has returned, so that
+    // nothing a running call uses is freed under it. Windows ending the session ends the process at once.
     void end(EndReason reason);
 
     // ---- Input from the real window
@@ -75,8 +77,11 @@ public:
     void taskbarCreated();
     // The tray icon's add is due again: the shell refused it, or took it too late to say so.
     void trayRetryTick();
-    // The pause after a bot ended on its own is over: it is started again.
-    void restartTick();
+    // The bot's life asked for the window at this time: a start after a pause or a slow retry is due, or what a
+    // stopped bot started is to be ended.
+    void botLifeTick();
+    // The machine went on or off its battery.
+    void powerChanged();
 
     // ---- State, for the real window and for tests
     const ControlState& control(ControlId id) const { return controls_[static_cast<std::size_t>(id)]; }
@@ -85,20 +90,37 @@ public:
     std::uint32_t timerInterval() const { return timerInterval_; }
     std::int32_t botTaskId() const { return bot_.taskId(); }
     std::int32_t tickCount() const { return tickCount_; }
-    clsSysTray* sysTray() { return tray_.icon(); }
+    const clsSysTray* sysTray() const { return tray_.icon(); }
+    const BotLife& botLife() const { return bot_; }
 
 private:
     // TrayEvents: the window handles only the right click
     void RightClick() override;
 
+    // Every input from the window runs as one operation; operations nest when a call in which the window's events
+    // run (a box, a tray call, a wait, a launch) delivers another. The program's end finishes when the outermost
+    // has returned.
+    class Operation {
+    public:
+        explicit Operation(Form1& form) : form_(form) { ++form_.depth_; }
+        ~Operation();
+        Operation(const Operation&) = delete;
+        Operation& operator=(const Operation&) = delete;
+
+    private:
+        Form1& form_;
+    };
+
     // ---- The window's operations
-    // cmdStart. False when a later action ran while its message box was open (see `waitUndisturbed`).
-    bool pressStart();
-    void pressStop();  // Command1
-    void StopBot();
-    // False when bot.exe was not started: it could not be (the user has been told why), or an action that ran
-    // during the waits before it took over.
-    bool LaunchBot();
+    enum class StartOutcome { Launched, NotLaunched, Interrupted };
+    // cmdStart, pressed by `by`. Interrupted when a later action ran while it waited (see `waitUndisturbed`).
+    StartOutcome pressStart(Starter by);
+    // Command1. What the bot started is ended a few seconds later, unless `endWhatItStarted` is false.
+    void pressStop(bool endWhatItStarted = true);
+    void StopBot(bool endWhatItStarted = true);
+    // False when bot.exe was not started: it could not be (the user, when it was the user's START, has been told
+    // why), or an action that ran during the waits before it took over.
+    bool LaunchBot(Starter by);
     // False when the tick ends here: a later action ran while one of its message boxes was open, or its restart
     // could not start the bot again.
     bool RefreshBotState();
@@ -120,15 +142,25 @@ private:
     bool waitUndisturbed(const std::function<void()>& wait);
     void setStartEnabled(bool enabled);  // cmdStart and mnustart, always together
     void removeSession();                // Command3
+    // The window, the tray and the timers once the program ends, after the outermost operation.
+    void finishEnd();
+    // The system kept awake while the bot's life wants it and the machine runs on mains power.
+    void keepAwakeAsWanted();
     // True when the bot this panel started has ended without the panel ending it; the panel is then stopped.
     bool botEndedOnItsOwn();
-    // The bot ended or hung (`what` says how): the panel stops it, then starts it again after a pause or gives up
-    // on it when `onItsOwn` and keep-running is on; otherwise it only says so.
+    // The bot ended, hung or could not be started again (`what` says how): the panel stops it, then does what the
+    // bot's life decides (start it again after a pause, or give up and try again slowly); otherwise it only says so.
     void botStopped(const std::string& what, bool onItsOwn);
-    // Whether `/phone` answered, with the failure's text when not: a hang is counted from its first failure.
-    void phoneAnswered(bool answered, const std::string& failure);
-    // True when the ready bot has not answered `/phone` for a minute: it has been ended and is started again.
+    // True when the ready bot has not answered `/phone` for a minute though asked again: it has been ended and is
+    // started again.
     bool botHangs();
+    // `/phone` answered or failed: the bot's life hears of it, and the log of a series of failures.
+    void phoneAnswered(const HttpResult& result);
+    // A tick that fell due while the ready step's failure box is open: `/phone` asked again without a box, and a
+    // bot that ended or hangs seen.
+    void askBehindTheBox();
+    // The bot's life's timer, set to what it waits for next.
+    void armBotLifeTimer();
     void refreshPhoneLineWithTick();
     void refreshMessageCounter();
     std::string path(const char* nameWithBackslash) const;
@@ -142,11 +174,13 @@ private:
     // ---- The support log
     // One event, in the panel's own words, which never name the key, the message or a whole phone number.
     void note(const std::string& event);
-    // Every box goes through here, so that the log holds what the user was shown; a text from outside (the bot's
-    // answer) with the key, the message and its phone numbers masked.
+    // The boxes the panel shows: the log holds what the user was shown; a text from outside (the bot's answer)
+    // with the key, the message and its phone numbers masked. The ready step's failure box has its own (`WebRequest`),
+    // not logged at every tick.
     void showBox(const std::string& text, MessageIcon icon, bool fromOutside = false);
-    // The bot's road as the log tells it: only its changes are written, never a tick.
-    enum class Road { Unknown, Qr, Ready, Waiting };
+    // Every box, counted so that the one a hang ends can be named (`MessageBoxes::closeBox`).
+    void openBox(const std::string& text, MessageIcon icon);
+    // The bot's road, told to its life; the log tells only its changes, never a tick.
     void roadReached(Road road);
 
     // One field of a control's state; the real window hears of it only when it changes.
@@ -178,22 +212,20 @@ private:
     std::string companyName_, serverPort_, apiKey_;
     std::int32_t tickCount_ = 0;
     bool tickRunning_ = false;    // a tick that falls due while one is suspended is skipped
-    bool ending_ = false;         // Exit or a close that proceeds: the window takes no more input
     bool windowVisible_ = false;  // as the core last set it
 
-    // Keeping the bot up (conf.ini's KeepRunning): a start due after a pause, and the watch for a hung bot.
-    bool keepsBotRunning_ = true;
-    bool restartPending_ = false;
-    bool startingAgain_ = false;  // the START after a pause: a failed launch is one more end, not a box
-    std::string launchError_;
-    std::optional<std::string> phoneAnsweredOnPort_;  // since the bot was launched
-    std::optional<std::uint64_t> failingSince_;
-    std::string lastFailure_;
-    bool phoneBoxOpen_ = false;  // the ready step's failure box, which a hang closes
+    // The program's end (main_window.cpp): operations under way, and how the window ends once they have returned.
+    int depth_ = 0;
+    bool ending_ = false;  // Exit or a close that proceeds: the window takes no more input
+    std::optional<WindowEnd> windowEnd_;
+    bool keptAwake_ = false;
 
-    Road road_ = Road::Unknown;
-    std::string linkedPhone_;  // as the last `/phone` answer named it
-    int phoneFailures_ = 0;    // in a row
+    // The boxes (web_request.cpp): how many are open, and which of them is the ready step's failure box (0: none).
+    std::size_t boxesOpen_ = 0;
+    std::size_t phoneBoxDepth_ = 0;
+    int phoneFailures_ = 0;    // in a row, for the log
+    std::string linkedPhone_;  // as the last `/phone` answer named it, for the log
+    std::string launchError_;  // why the last launch failed (bot_launch.cpp)
 };
 
 }  // namespace tavrio

@@ -24,30 +24,29 @@ private:
 
 constexpr const char* kReadyTooltip = "Bot Ready online";
 
-// The tray must not go on saying "ready" once a tick no longer finds the marker: the waiting picture, and the
-// icon's first tooltip in place of the ready one.
-void stopSayingReady(clsSysTray* tray, WindowHost& window) {
-    if (!tray) return;
-    const std::optional<std::uint32_t> waiting = window.pictureIcon(0);
-    if (waiting && tray->record().hIcon != *waiting) tray->SetIcon(window, 0);
-    if (tray->TooltipText() == kReadyTooltip) tray->TooltipText(kTrayTooltip);
-}
-
 }  // namespace
 
 void Form1::timerTick() {
+    Operation operation(*this);
+    if (ending_) return;
     // The timer keeps falling due while a tick waits for the bot, a message box or its event pass; those
-    // ticks are skipped rather than nested.
-    if (ending_ || botHangs() || tickRunning_) return;
+    // ticks are skipped rather than nested, but one behind the failure box still asks the bot.
+    if (tickRunning_) return askBehindTheBox();
     TickInProgress running(tickRunning_);
 
     if (botEndedOnItsOwn()) return;  // stopped: this tick has nothing left to show
+    if (bot_.recoveredFromGiveUp()) {
+        note("Keep-running: bot.exe has run for 5 minutes again; the tries every 15 minutes end");
+        tray_.balloon(bot_.road() == Road::Ready ? "bot.exe runs again and is ready"
+                                                 : "bot.exe runs again and waits for its QR code to be scanned");
+    }
     if (!RefreshBotState()) return;
     tickCount_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(tickCount_) + 1u);
     setText(ControlId::Label1, std::to_string(tickCount_));
     // A STOP clicked here (or a STOP and a START) leaves the window as it left it: this tick ends.
     if (!waitUndisturbed([this] { s_.window.pumpPendingEvents(); })) return;
-    if (tickCount_ == 2) showWindow();
+    // The panel's own START brings the window up only for the QR code: nobody asked to see it.
+    if (tickCount_ == 2 && bot_.startedBy() != Starter::Panel) showWindow();
     if (tickCount_ % 120 == 0) refreshPhoneLineWithTick();
     if (tickCount_ % 30 == 0 || tickCount_ == 10) refreshMessageCounter();
 }
@@ -61,7 +60,7 @@ bool Form1::RefreshBotState() {
         s_.files.deleteFile(path(file::kRestartMarker));
         s_.clock.sleepMs(5000);
         // A START that could not launch the bot leaves the window stopped: nothing is left to show.
-        if (!pressStart() || timerInterval_ == 0) return false;
+        if (pressStart(Starter::Bot) != StartOutcome::Launched) return false;
     }
 
     if (markerExists(file::kQrMarker)) {
@@ -71,7 +70,7 @@ bool Form1::RefreshBotState() {
             setVisible(ControlId::QR1, true);
             setPosition(ControlId::QR1, 0, 0);
             showWindow();
-            if (clsSysTray* tray = tray_.icon()) tray->TooltipText("QR Pl. Scan");
+            tray_.tooltip("QR Pl. Scan");
             roadReached(Road::Qr);
             s_.files.deleteFile(path(file::kQrMarker));
         }
@@ -83,26 +82,30 @@ bool Form1::RefreshBotState() {
         setVisible(ControlId::QR1, false);
         deleteIfExists(file::kQrMarker);
         if (markerExists(file::kReadyMarker)) {
+            roadReached(Road::Ready);
             std::string phone;
             if (!waitUndisturbed([&] { phone = WebRequest(botUrl("/phone"), "N"); })) return false;
             const std::string linked = phoneForLog(phone);
             if (!phone.empty() && linked != linkedPhone_) note("Phone linked: " + (linkedPhone_ = linked));
             setText(ControlId::Label4, withoutBracesAndQuotes(std::move(phone)));
             setVisible(ControlId::Label2, false);
-            if (clsSysTray* tray = tray_.icon()) {
-                tray->SetIcon(s_.window, 1);
-                tray->TooltipText(kReadyTooltip);
-            }
+            tray_.picture(1);
+            tray_.tooltip(kReadyTooltip);
             setText(ControlId::Label5, "");
-            roadReached(Road::Ready);
             return true;
         }
     }
     // No ready bot, or its marker vanished between the two looks: the window and the tray both say waiting.
     setText(ControlId::lblStatus, " Waiting for Session...");
     setColor(ControlId::lblStatus, kRed);
-    stopSayingReady(tray_.icon(), s_.window);
-    if (road_ == Road::Ready) roadReached(Road::Waiting);
+    // The tray must not go on saying "ready" once a tick no longer finds the marker.
+    if (const clsSysTray* icon = tray_.icon()) {
+        const bool readyPicture = icon->record().hIcon != s_.window.pictureIcon(0).value_or(icon->record().hIcon);
+        const bool readyTooltip = icon->TooltipText() == kReadyTooltip;
+        if (readyPicture) tray_.picture(0);
+        if (readyTooltip) tray_.tooltip(kTrayTooltip);
+    }
+    if (bot_.road() == Road::Ready) roadReached(Road::Waiting);
     return true;
 }
 

@@ -21,12 +21,17 @@ void Form1::showBox(const std::string& text, MessageIcon icon, bool fromOutside)
         if (!message.empty()) shown = replaceAll(std::move(shown), message, "<message>");
     }
     note("Message box: " + shown);
+    openBox(text, icon);
+}
+
+void Form1::openBox(const std::string& text, MessageIcon icon) {
+    ++boxesOpen_;
     s_.messages.show(text, icon);
+    --boxesOpen_;
 }
 
 void Form1::roadReached(Road road) {
-    if (road == road_) return;
-    road_ = road;
+    if (!bot_.roadSeen(road)) return;
     switch (road) {
         case Road::Qr: note("QR code shown: waiting for a phone to be linked"); break;
         case Road::Ready: note("The bot is ready"); break;

@@ -18,22 +18,29 @@ HttpResult Form1::sendToBot(const std::optional<std::string>& url, HttpRequest r
 
 std::string Form1::WebRequest(const std::optional<std::string>& URL, const std::string& NOERROR) {
     HttpResult result = sendToBot(URL, phoneRequest());
-    phoneAnswered(result.ok, result.errorDescription);
+    phoneAnswered(result);
+    if (result.ok) return std::move(result.body);  // the status is not looked at
+    // A hung bot is ended and started again: its failure is no news for the user.
+    if (botHangs()) return "";
+    if (NOERROR == "N") {
+        // Not written again at every tick: the series' first line holds the same text.
+        phoneBoxDepth_ = boxesOpen_ + 1;
+        openBox(failureMessage(result), MessageIcon::None);
+        phoneBoxDepth_ = 0;
+    }
+    return "";
+}
+
+void Form1::phoneAnswered(const HttpResult& result) {
+    bot_.phoneAsked(result.ok, std::string(trimmed(control(ControlId::txtPort).text)), result.errorDescription);
     // A bot that stops answering is written down once, and again when it answers: never once a tick.
     if (result.ok) {
         if (phoneFailures_ > 0)
             note("The bot answers /phone again, after " + std::to_string(phoneFailures_) + " failed requests");
         phoneFailures_ = 0;
-        return std::move(result.body);  // the status is not looked at
+        return;
     }
     if (phoneFailures_++ == 0) note("The bot does not answer /phone: " + failureMessage(result));
-    if (NOERROR == "N") {
-        phoneBoxOpen_ = true;
-        // Not written again at every tick: the series' first line holds the same text.
-        s_.messages.show(failureMessage(result), MessageIcon::None);
-        phoneBoxOpen_ = false;
-    }
-    return "";
 }
 
 std::optional<std::string> Form1::ReadFileToText(const std::string& FilePath) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -83,11 +84,10 @@ struct StartResult {
 class ProcessStarter {
 public:
     virtual ~ProcessStarter() = default;
-    // Starts exactly the program file `applicationPath` with no arguments, not waited for.
-    virtual StartResult startProgram(const std::string& applicationPath, WindowMode mode) = 0;
-    // The same, but the program and everything it starts end together with the returned process: when its last
-    // owner drops it, and when the panel ends in any way, killed or crashed too. Where the system cannot tie them
-    // together (an old Windows whose panel already runs inside a job), the program runs as `startProgram`'s does.
+    // Starts exactly the program file `applicationPath` with no arguments, not waited for. The program and
+    // everything it starts end together with the returned process: when its last owner drops it, and when the panel
+    // ends in any way, killed or crashed too; a program it starts to break away from that tie may do so. Where the
+    // system cannot tie them together (an old Windows whose panel already runs inside a job), it runs untied.
     virtual StartResult startSupervised(const std::string& applicationPath, WindowMode mode) = 0;
     // Starts a console command line, its first word being a program of the system folder (never searched for),
     // not waited for.
@@ -119,8 +119,11 @@ class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
     virtual void show(const std::string& text, MessageIcon icon) = 0;
-    // Closes the box shown last that is still open, as its OK button would; its `show` then returns.
-    virtual void closeLatest() = 0;
+    // Closes the `depth`-th of the boxes open now (1: the first shown), as its OK button would, so that its `show`
+    // returns; nothing when the system did not say which window that box is.
+    virtual void closeBox(std::size_t depth) = 0;
+    // Closes every open box: the program ends.
+    virtual void closeAll() = 0;
 };
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -177,24 +180,18 @@ public:
     virtual bool notifyIcon(TrayMessage message, const TrayRecordBytes& record) = 0;
 };
 
-// Building icons from bitmaps with user32/gdi32 (handles are carried as 32-bit values, as USER handles are).
-class IconFactory {
+// ---------------------------------------------------------------------------------------------------------------
+// Power and the system's restart of the program.
+class SystemPower {
 public:
-    virtual ~IconFactory() = default;
-    // Opaque icon of the bitmap's own size; 0 when none could be built.
-    virtual std::uint32_t iconFromBitmap(std::uint32_t bitmap) = 0;
-    // Icon whose pixels of `color` (0x00BBGGRR) are transparent, from the top-left 32 x 32 pixels; those pixels
-    // turn black in the bitmap itself. 0 when none could be built.
-    virtual std::uint32_t transparentIconFromBitmap(std::uint32_t bitmap, std::uint32_t color) = 0;
-    virtual void destroyIcon(std::uint32_t icon) = 0;
-};
-
-// A picture box whose drawing can be turned into a bitmap.
-class PictureBox {
-public:
-    virtual ~PictureBox() = default;
-    // Keeps what is drawn as the box's persistent picture and returns that bitmap's handle (0 if none).
-    virtual std::uint32_t persistDrawingAsBitmap() = 0;
+    virtual ~SystemPower() = default;
+    // False only when the machine is known to run on its battery.
+    virtual bool onMainsPower() = 0;
+    // While `awake`, Windows is asked to keep the system (not the display) from sleeping on its own; the user's
+    // own Sleep still works.
+    virtual void keepSystemAwake(bool awake) = 0;
+    // Windows starts the program again after it crashed or after an update's restart, where the user has that on.
+    virtual void registerForRestart() = 0;
 };
 
 }  // namespace tavrio

@@ -25,12 +25,15 @@ public:
     virtual void setTimerInterval(std::uint32_t milliseconds) = 0;
     // The timer that tries the tray icon's add again (`Form1::trayRetryTick`); 0 stops it.
     virtual void setTrayRetryTimer(std::uint32_t milliseconds) = 0;
-    // The pause before a bot that ended on its own is started again (`Form1::restartTick`); 0 stops it.
-    virtual void setRestartTimer(std::uint32_t milliseconds) = 0;
+    // When the bot's life next needs the window (`Form1::botLifeTick`): a start due after a pause, what a stopped bot
+    // started still to be ended; 0 stops it.
+    virtual void setBotLifeTimer(std::uint32_t milliseconds) = 0;
     // Handles every window event that is pending now, once, then returns.
     virtual void pumpPendingEvents() = 0;
     // Opens the tray popup menu at the mouse pointer; returns when it has closed (and its choice has run).
     virtual void showPopupMenu() = 0;
+    // Closes the popup menu if it is open: the program ends.
+    virtual void closePopupMenu() = 0;
     // The window handle as the tray record carries it.
     virtual std::uint32_t windowHandle() = 0;
     // Handle of the icon held by element `index` of the picture array, if the array has that element.

@@ -55,4 +55,17 @@ double leadingNumber(const std::string& text) {
     return std::strtod(compact.substr(0, i).c_str(), nullptr);
 }
 
+bool switchIsOn(const std::string& text) {
+    std::string word;
+    for (char c : text)
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+            word += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (word == "off" || word == "no" || word == "false") return false;
+    // A number must be there to be read as 0: "x" reads as 0 too, and leaves the switch on.
+    const bool startsWithNumber = !word.empty() && (std::isdigit(static_cast<unsigned char>(word[0])) ||
+                                                    ((word[0] == '+' || word[0] == '-' || word[0] == '.') &&
+                                                     word.size() > 1 && std::isdigit(static_cast<unsigned char>(word[1]))));
+    return !(startsWithNumber && leadingNumber(word) == 0);
+}
+
 }  // namespace tavrio

@@ -16,4 +16,8 @@ std::string ReadIniValue(FileSystem& files, ProfileReader& profile, const std::s
 // and "1.0" are all 1; "", "yes" and "x1" are 0).
 double leadingNumber(const std::string& text);
 
+// A switch that is on unless turned off: a leading number of 0 ("0", "00", "0.0", "+0"), or "off", "no" or "false"
+// in any case, turns it off; absent, empty or anything else leaves it on.
+bool switchIsOn(const std::string& text);
+
 }  // namespace tavrio

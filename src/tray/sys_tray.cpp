@@ -14,18 +14,16 @@ constexpr std::int32_t kBalloonHidden = 0x403, kBalloonTimedOut = 0x404, kBalloo
 
 }  // namespace
 
-clsSysTray::clsSysTray(ShellTray& shell, IconFactory& icons, TextCodec& codec, TrayEvents& events)
-    : shell_(shell), icons_(icons), codec_(codec), events_(events) {}
+clsSysTray::clsSysTray(ShellTray& shell, TextCodec& codec, TrayEvents& events)
+    : shell_(shell), codec_(codec), events_(events) {}
 
-clsSysTray::~clsSysTray() {
+clsSysTray::~clsSysTray() { Remove(); }
+
+void clsSysTray::Remove() {
+    if (removed_) return;
+    removed_ = true;
     // The shell finds the icon by window and id; the record goes as it stands.
     send(TrayMessage::Delete);
-    releaseDrawnIcon();
-}
-
-void clsSysTray::releaseDrawnIcon() {
-    if (drawnIcon_ != 0) icons_.destroyIcon(drawnIcon_);
-    drawnIcon_ = 0;
 }
 
 bool clsSysTray::send(TrayMessage message) { return shell_.notifyIcon(message, record_.bytes(codec_)); }
@@ -48,7 +46,6 @@ bool clsSysTray::SetIcon(WindowHost& pfrm, std::uint8_t I) {
     if (!icon) return false;
     record_.hIcon = *icon;
     UpdateIcon();
-    releaseDrawnIcon();
     return true;
 }
 
@@ -71,20 +68,6 @@ void clsSysTray::ShowBalloonTip(const std::string& pstrMessage, std::int32_t pen
     record_.dwInfoFlags = static_cast<std::uint32_t>(penIcon);
     record_.uFlags = nif::Info;
     send(TrayMessage::Modify);
-}
-
-void clsSysTray::DrawIcon(PictureBox& ppic, std::int32_t plngTransparentColor) {
-    const std::uint32_t bitmap = ppic.persistDrawingAsBitmap();
-    const std::uint32_t icon = plngTransparentColor < 0 ? icons_.iconFromBitmap(bitmap)
-                                                        : icons_.transparentIconFromBitmap(
-                                                              bitmap, static_cast<std::uint32_t>(plngTransparentColor));
-    if (icon == 0) return;  // nothing could be built: the icon on screen, and the record, stay as they were
-    record_.hIcon = icon;
-    UpdateIcon();
-    // The shell has its own copy, but the record still names this icon and hands it over again when Explorer
-    // restarts; so it lives until the record names another picture.
-    releaseDrawnIcon();
-    drawnIcon_ = icon;
 }
 
 bool clsSysTray::Readd() {

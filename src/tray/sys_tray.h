@@ -25,13 +25,12 @@ public:
 
 class clsSysTray {
 public:
-    clsSysTray(ShellTray& shell, IconFactory& icons, TextCodec& codec, TrayEvents& events);
-    // Removes the icon.
+    clsSysTray(ShellTray& shell, TextCodec& codec, TrayEvents& events);
+    // Removes the icon, unless `Remove` already did.
     ~clsSysTray();
     clsSysTray(const clsSysTray&) = delete;
     clsSysTray& operator=(const clsSysTray&) = delete;
 
-    void DrawIcon(PictureBox& ppic, std::int32_t plngTransparentColor = -1);
     // False when the shell refused the icon (it may not be ready yet at login): `Readd` tries again.
     bool Init(WindowHost& pfrm, const std::string& pstrTooltip);
     void MouseMove(int Button, std::int32_t X, WindowHost& pfrm);
@@ -50,21 +49,21 @@ public:
     // Adds the icon again with its picture and tooltip: the shell's notification area was re-created, or it
     // refused the last add. False while the shell still has no icon.
     bool Readd();
+    // Takes the icon out of the notification area for good (the program ends); the object itself may still be
+    // in use by a call under way.
+    void Remove();
 
     const TrayRecord& record() const { return record_; }
 
 private:
     void UpdateIcon();
     bool send(TrayMessage message);
-    // Frees the icon DrawIcon built; only once the record no longer names it.
-    void releaseDrawnIcon();
 
     ShellTray& shell_;
-    IconFactory& icons_;
     TextCodec& codec_;
     TrayEvents& events_;
     TrayRecord record_;            // its szTip is the whole tooltip text; the shell's copy is cut to the field
-    std::uint32_t drawnIcon_ = 0;  // built by DrawIcon and owned here
+    bool removed_ = false;
 };
 
 }  // namespace tavrio

@@ -6,23 +6,23 @@ namespace tavrio {
 namespace {
 constexpr std::uint32_t kRetryFirstMs = 2000, kRetryLaterMs = 30000;
 constexpr int kRetriesAtFirstPace = 30;
+// Balloons wait while the user is in a presentation, a full-screen game or quiet hours.
+constexpr std::int32_t kBalloonRespectsQuietTime = 0x80;
 }  // namespace
 
 void TrayPresence::add(TrayEvents& events, const std::string& tooltip) {
-    icon_ = std::make_unique<clsSysTray>(shell_, icons_, codec_, events);
+    icon_ = std::make_unique<clsSysTray>(shell_, codec_, events);
     added(icon_->Init(window_, tooltip));
 }
 
 void TrayPresence::taskbarCreated() {
-    if (icon_ && !releasing_) added(icon_->Readd());
+    if (clsSysTray* icon = live()) added(icon->Readd());
 }
 
 void TrayPresence::retryTick() {
-    if (!icon_ || releasing_) {
-        window_.setTrayRetryTimer(0);
-        return;
-    }
-    added(icon_->Readd());
+    clsSysTray* icon = live();
+    if (!icon) return window_.setTrayRetryTimer(0);
+    added(icon->Readd());
 }
 
 void TrayPresence::added(bool accepted) {
@@ -36,30 +36,29 @@ void TrayPresence::added(bool accepted) {
 }
 
 void TrayPresence::mouseMove(int button, std::int32_t xTwips) {
-    if (!icon_ || releasing_) return;
-    ++callDepth_;
-    icon_->MouseMove(button, xTwips, window_);
-    // The program began to end during the call, which therefore kept the icon: it goes now.
-    if (--callDepth_ > 0 || !releasing_) return;
-    icon_.reset();
-    if (afterRelease_) std::exchange(afterRelease_, nullptr)();
+    if (clsSysTray* icon = live()) icon->MouseMove(button, xTwips, window_);
 }
 
 void TrayPresence::notification(int button, std::uint16_t code) {
     mouseMove(button, clsSysTray::notificationInTwips(code));
 }
 
-void TrayPresence::release(bool waitForTheCall, std::function<void()> afterwards) {
+void TrayPresence::picture(std::uint8_t index) {
+    if (clsSysTray* icon = live()) icon->SetIcon(window_, index);
+}
+
+void TrayPresence::tooltip(const std::string& text) {
+    if (clsSysTray* icon = live()) icon->TooltipText(text);
+}
+
+void TrayPresence::balloon(const std::string& text) {
+    if (clsSysTray* icon = live()) icon->ShowBalloonTip(text, kBalloonRespectsQuietTime);
+}
+
+void TrayPresence::takeAway() {
     window_.setTrayRetryTimer(0);
-    releasing_ = true;
-    if (callDepth_ == 0) {
-        icon_.reset();
-        return afterwards();
-    }
-    if (waitForTheCall)
-        afterRelease_ = std::move(afterwards);
-    else
-        afterwards();
+    if (std::exchange(takenAway_, true) || !icon_) return;
+    icon_->Remove();
 }
 
 }  // namespace tavrio

@@ -12,6 +12,11 @@ Services FakePlatform::services(int revision) {
     return Services{*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, kFolder, revision};
 }
 
+void FakePlatform::point() {
+    ++points;
+    if (auto hook = onPoint) hook(points);  // a copy: the hook may clear itself
+}
+
 std::vector<std::string> FakePlatform::logMatching(std::initializer_list<std::string> prefixes) const {
     std::vector<std::string> out;
     for (const auto& line : log)
@@ -73,38 +78,33 @@ std::string FakePlatform::toUpper(const std::string& text) {
 }
 
 bool FakeProcess::waitForEnd(std::uint32_t ms) {
-    log_.push_back("wait-for-end " + name + " " + std::to_string(ms));
-    if (auto hook = onWait_) hook();  // a copy: the hook may clear itself
+    platform_.log.push_back("wait-for-end " + name + " " + std::to_string(ms));
+    platform_.point();
+    if (auto hook = platform_.onWaitForEnd) hook();  // a copy: the hook may clear itself
     if (endsDuringWait && !ended) ended = 0;
-    if (!ended) now_ += ms;  // waited in vain, to the end
+    if (!ended) platform_.now += ms;  // waited in vain, to the end
     return ended.has_value();
 }
 
-StartResult FakePlatform::startProgram(const std::string& applicationPath, WindowMode mode) {
+StartResult FakePlatform::startSupervised(const std::string& applicationPath, WindowMode mode) {
     log.push_back("program " + applicationPath + (mode == WindowMode::Hidden ? " hidden" : " minimized"));
     StartResult result = nextProgramStart;
     if (result.started) {
-        result.process = std::make_shared<FakeProcess>(applicationPath, log, now, onWaitForEnd);
+        result.process = std::make_shared<FakeProcess>(applicationPath, *this);
         started.push_back(std::static_pointer_cast<FakeProcess>(result.process));
     }
     return result;
 }
 
 bool FakeProcess::endWithEverythingItStarted() {
-    log_.push_back("end-tree " + name);
+    platform_.log.push_back("end-tree " + name);
     if (!ended) ended = 1;
     return true;
 }
 
-StartResult FakePlatform::startSupervised(const std::string& applicationPath, WindowMode mode) {
-    StartResult result = startProgram(applicationPath, mode);
-    if (result.process) static_cast<FakeProcess&>(*result.process).supervised = true;
-    return result;
-}
-
 StartResult FakePlatform::startCommandLine(const std::string& commandLine, WindowMode mode) {
     log.push_back("command " + commandLine + (mode == WindowMode::Hidden ? " hidden" : " minimized"));
-    auto process = std::make_shared<FakeProcess>(commandLine, log, now, onWaitForEnd);
+    auto process = std::make_shared<FakeProcess>(commandLine, *this);
     if (!commandsLinger) process->ended = 0;
     started.push_back(process);
     return {true, 1, "", process};
@@ -119,6 +119,7 @@ void FakePlatform::sleepMs(std::uint32_t ms) {
 void FakePlatform::show(const std::string& text, MessageIcon icon) {
     log.push_back("message " + text);
     shown.emplace_back(text, icon);
+    point();
     // A copy: the hook may replace itself.
     if (auto hook = onShow) hook(text);
 }
@@ -146,6 +147,7 @@ std::string FakePlatform::readString(const std::string& file, const std::string&
 
 bool FakePlatform::notifyIcon(TrayMessage message, const TrayRecordBytes& record) {
     trayCalls.emplace_back(message, record);
+    point();
     switch (message) {
         case TrayMessage::Add:
             if (iconShown) return false;  // the shell has one already
@@ -160,23 +162,12 @@ bool FakePlatform::notifyIcon(TrayMessage message, const TrayRecordBytes& record
     return false;
 }
 
-std::uint32_t FakePlatform::iconFromBitmap(std::uint32_t bitmap) {
-    log.push_back("icon-from-bitmap " + std::to_string(bitmap));
-    return bitmap == 0 ? 0 : ++builtIcon;
-}
-
-std::uint32_t FakePlatform::transparentIconFromBitmap(std::uint32_t bitmap, std::uint32_t color) {
-    log.push_back("transparent-icon " + std::to_string(bitmap) + " " + std::to_string(color));
-    return bitmap == 0 ? 0 : ++builtIcon;
-}
-
-void FakePlatform::destroyIcon(std::uint32_t icon) { log.push_back("destroy-icon " + std::to_string(icon)); }
-
 void FakePlatform::applyControl(ControlId, const ControlState&) {}
 
 void FakePlatform::setWindowVisible(bool v) {
     log.push_back(v ? "show-window" : "hide-window");
     visible = v;
+    point();
 }
 
 void FakePlatform::setTimerInterval(std::uint32_t ms) {
@@ -186,11 +177,13 @@ void FakePlatform::setTimerInterval(std::uint32_t ms) {
 
 void FakePlatform::pumpPendingEvents() {
     log.push_back("pump");
+    point();
     if (auto hook = onPump) hook();
 }
 
 void FakePlatform::showPopupMenu() {
     log.push_back("popup");
+    point();
     if (auto hook = onPopup) hook();
 }
 

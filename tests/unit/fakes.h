@@ -16,23 +16,21 @@
 
 namespace tavrio::testing {
 
+class FakePlatform;
+
 // A started program whose end the test decides.
 class FakeProcess : public StartedProcess {
 public:
-    FakeProcess(std::string name, std::vector<std::string>& log, std::uint64_t& now, std::function<void()>& onWait)
-        : name(std::move(name)), log_(log), now_(now), onWait_(onWait) {}
+    FakeProcess(std::string name, FakePlatform& platform) : name(std::move(name)), platform_(platform) {}
     std::string name;
     std::optional<std::uint32_t> ended;  // the exit code once it has ended
     bool endsDuringWait = true;
-    bool supervised = false;  // started with `startSupervised`
     std::optional<std::uint32_t> exitCode() override { return ended; }
     bool waitForEnd(std::uint32_t ms) override;
     bool endWithEverythingItStarted() override;  // logs "end-tree <name>"; ends it with code 1
 
 private:
-    std::vector<std::string>& log_;
-    std::uint64_t& now_;
-    std::function<void()>& onWait_;
+    FakePlatform& platform_;
 };
 
 class FakePlatform : public FileSystem,
@@ -43,7 +41,7 @@ class FakePlatform : public FileSystem,
                      public HttpClient,
                      public ProfileReader,
                      public ShellTray,
-                     public IconFactory,
+                     public SystemPower,
                      public WindowHost {
 public:
     static constexpr const char* kFolder = "C:\\panel";
@@ -57,6 +55,13 @@ public:
     std::vector<std::string> logMatching(std::initializer_list<std::string> prefixes) const;
     std::vector<std::string> logMatching(const std::string& prefix) const { return logMatching({prefix}); }
     void clearLog() { log.clear(); }
+
+    // Every call in which the real system may run messages sent to the window (a shell tray call, a box, the
+    // event pump, the popup menu, the window's visibility, a wait for a process) is a point, counted here;
+    // `onPoint` hears each with its number, from 1.
+    int points = 0;
+    std::function<void(int)> onPoint;
+    void point();
 
     // ---- Files, by full path
     std::map<std::string, std::string> files;
@@ -85,8 +90,6 @@ public:
     bool commandsLinger = false;
     std::vector<std::shared_ptr<FakeProcess>> started;  // every program and command, in order
     std::function<void()> onWaitForEnd;  // messages sent from outside, arriving while the panel waits for a process
-    StartResult startProgram(const std::string& applicationPath, WindowMode mode) override;
-    // Logs as `startProgram` does (and goes through it), marking the process supervised.
     StartResult startSupervised(const std::string& applicationPath, WindowMode mode) override;
     StartResult startCommandLine(const std::string& commandLine, WindowMode mode) override;
 
@@ -102,7 +105,8 @@ public:
     std::vector<std::pair<std::string, MessageIcon>> shown;
     std::function<void(const std::string&)> onShow;  // what the user does while the box is open
     void show(const std::string& text, MessageIcon icon) override;
-    void closeLatest() override { log.push_back("close-box"); }
+    void closeBox(std::size_t depth) override { log.push_back("close-box " + std::to_string(depth)); }
+    void closeAll() override { log.push_back("close-boxes"); }
 
     // ---- HTTP: scripted answers, the default when the script is empty
     std::vector<HttpRequest> requests;
@@ -124,10 +128,14 @@ public:
     int refusedAdds = 0;
     bool iconShown = false;
     bool notifyIcon(TrayMessage message, const TrayRecordBytes& record) override;
-    std::uint32_t iconFromBitmap(std::uint32_t bitmap) override;
-    std::uint32_t transparentIconFromBitmap(std::uint32_t bitmap, std::uint32_t color) override;
-    void destroyIcon(std::uint32_t icon) override;
-    std::uint32_t builtIcon = 0x5000;  // the last icon built; each build makes a new one
+
+    // ---- Power
+    bool mainsPower = true;
+    bool awake = false;
+    bool registeredForRestart = false;
+    bool onMainsPower() override { return mainsPower; }
+    void keepSystemAwake(bool a) override { awake = a; }
+    void registerForRestart() override { registeredForRestart = true; }
 
     // ---- Window
     bool visible = false;
@@ -142,10 +150,11 @@ public:
     void setWindowVisible(bool v) override;
     void setTimerInterval(std::uint32_t ms) override;
     void setTrayRetryTimer(std::uint32_t ms) override { trayRetryTimer = ms; }
-    std::uint32_t restartTimer = 0;
-    void setRestartTimer(std::uint32_t ms) override { restartTimer = ms; }
+    std::uint32_t botLifeTimer = 0;
+    void setBotLifeTimer(std::uint32_t ms) override { botLifeTimer = ms; }
     void pumpPendingEvents() override;
     void showPopupMenu() override;
+    void closePopupMenu() override { log.push_back("close-menu"); }
     std::uint32_t windowHandle() override { return 0x10A2; }
     std::optional<std::uint32_t> pictureIcon(int index) override;
     void end(WindowEnd how) override { log.push_back(how == WindowEnd::Destroy ? "end-window" : "end-program"); }

@@ -43,28 +43,28 @@ TEST_F(KeepingTheBotUp, ABotThatEndsIsStartedAgainAfterItsPauseUntilItLoops) {
         const std::size_t before = launches();
         readyThenEnds(3, 3 * 60000);
         expectDown("bot.exe stopped: starting it again");
-        ASSERT_EQ(platform.restartTimer, std::min(1000u << (end - 1), 60000u)) << end;
+        ASSERT_EQ(platform.botLifeTimer, std::min(1000u << (end - 1), 60000u)) << end;
         EXPECT_EQ(launches(), before) << "a timer, never a sleep";
-        platform.now += platform.restartTimer;
-        form->restartTick();
+        platform.now += platform.botLifeTimer;
+        form->botLifeTick();
         EXPECT_EQ(launches(), before + 1) << "START's whole action";
         EXPECT_EQ(platform.timer, 1000u);
-        EXPECT_EQ(platform.restartTimer, 0u);
+        EXPECT_EQ(platform.botLifeTimer, 0u);
     }
     EXPECT_EQ(balloons(), std::vector<std::string>{"bot.exe has stopped (exit code 3); starting it again"});
     // Quick ends: the fifth end within ten minutes gives up, and says so once.
     int quick = 0;
-    while (platform.restartTimer == 0 && quick < 5) {
+    while (platform.botLifeTimer == 0 && quick < 5) {
         readyThenEnds(0xC0000005);
         ++quick;
-        if (platform.restartTimer == 0) break;
-        EXPECT_EQ(platform.restartTimer, 60000u) << "at most a minute";
-        platform.now += platform.restartTimer;
-        form->restartTick();
+        if (platform.botLifeTimer == 0) break;
+        EXPECT_EQ(platform.botLifeTimer, 60000u) << "at most a minute";
+        platform.now += platform.botLifeTimer;
+        form->botLifeTick();
     }
     EXPECT_LE(quick, 3);
     expectDown("bot.exe keeps stopping: press Start");
-    EXPECT_EQ(platform.restartTimer, 0u);
+    EXPECT_EQ(platform.botLifeTimer, 0u);
     ASSERT_EQ(balloons().size(), 2u);
     EXPECT_EQ(balloons().back().rfind("bot.exe has stopped (exit code 0xC0000005), again and again", 0), 0u);
     for (const auto& [message, record] : platform.trayCalls)
@@ -74,23 +74,23 @@ TEST_F(KeepingTheBotUp, ABotThatEndsIsStartedAgainAfterItsPauseUntilItLoops) {
     // The user's START begins a new series; a bot that has run five minutes ends one too.
     form->click(ControlId::cmdStart);
     readyThenEnds(3);
-    EXPECT_EQ(platform.restartTimer, 1000u);
+    EXPECT_EQ(platform.botLifeTimer, 1000u);
     EXPECT_EQ(balloons().size(), 3u);
-    form->restartTick();
+    form->botLifeTick();
     readyThenEnds(3, 5 * 60000);
-    EXPECT_EQ(platform.restartTimer, 1000u);
+    EXPECT_EQ(platform.botLifeTimer, 1000u);
     EXPECT_EQ(balloons().size(), 4u);
 
     // During the pause START starts at once; STOP and Exit cancel the start that was due.
     form->click(ControlId::cmdStart);
-    EXPECT_EQ(platform.restartTimer, 0u);
+    EXPECT_EQ(platform.botLifeTimer, 0u);
     for (const ControlId cancel : {ControlId::Command1, ControlId::exitapp}) {
         readyThenEnds(3);
-        ASSERT_NE(platform.restartTimer, 0u);
+        ASSERT_NE(platform.botLifeTimer, 0u);
         const std::size_t before = launches();
         form->click(cancel);
-        EXPECT_EQ(platform.restartTimer, 0u);
-        form->restartTick();  // one that was already due
+        EXPECT_EQ(platform.botLifeTimer, 0u);
+        form->botLifeTick();  // one that was already due
         EXPECT_EQ(launches(), before);
         if (cancel == ControlId::Command1) form->click(ControlId::cmdStart);
     }
@@ -99,11 +99,11 @@ TEST_F(KeepingTheBotUp, ABotThatEndsIsStartedAgainAfterItsPauseUntilItLoops) {
     loadAndStart();
     readyThenEnds(3);
     platform.nextProgramStart = {false, 0, "gone", nullptr};
-    form->restartTick();
+    form->botLifeTick();
     EXPECT_TRUE(platform.shown.empty());
-    EXPECT_EQ(platform.restartTimer, 2000u);
+    EXPECT_EQ(platform.botLifeTimer, 2000u);
     expectDown("bot.exe stopped: starting it again");
-    for (int end = 3; end <= 5; ++end) form->restartTick();
+    for (int end = 3; end <= 5; ++end) form->botLifeTick();
     expectDown("bot.exe keeps stopping: press Start");
 }
 
@@ -112,13 +112,13 @@ TEST_F(KeepingTheBotUp, EndsThatAreNotTheBotsOwnAreNotStartedAgain) {
     loadAndStart();
     readyThenEnds(0x40010004);
     expectDown("Bot offline");
-    EXPECT_EQ(platform.restartTimer, 0u);
+    EXPECT_EQ(platform.botLifeTimer, 0u);
     form->click(ControlId::cmdStart);
     platform.started.back()->ended = 0;
     platform.put("\\ssreomve.txt");
     platform.clearLog();
     form->timerTick();
-    EXPECT_EQ(platform.restartTimer, 0u);
+    EXPECT_EQ(platform.botLifeTimer, 0u);
     EXPECT_EQ(launches(), 1u) << "restarted by the poller at once";
     // Ended by STOP: no news, also for a tick that was already due.
     platform.trayCalls.clear();
@@ -132,7 +132,7 @@ TEST_F(KeepingTheBotUp, EndsThatAreNotTheBotsOwnAreNotStartedAgain) {
     platform.trayCalls.clear();
     readyThenEnds(3);
     expectDown("Bot offline");
-    EXPECT_EQ(platform.restartTimer, 0u);
+    EXPECT_EQ(platform.botLifeTimer, 0u);
     EXPECT_EQ(balloons(), std::vector<std::string>{"bot.exe has stopped (exit code 3)"});
 }
 
@@ -177,14 +177,14 @@ TEST_F(KeepingTheBotUp, AReadyBotSilentForAMinuteIsEndedAndStartedAgain) {
         EXPECT_EQ(platform.logMatching({"close-box", "command taskkill"}),
                   (std::vector<std::string>{"close-box", "command taskkill /f /im bot.exe hidden"}));
         expectDown("bot.exe stopped: starting it again");
-        EXPECT_EQ(platform.restartTimer, 1000u);
+        EXPECT_EQ(platform.botLifeTimer, 1000u);
         EXPECT_EQ(
             balloons().back(),
             "bot.exe stopped answering (A connection with the server could not be established); starting it again");
         EXPECT_EQ(text(ControlId::Label4), "") << "the tick behind the box changed nothing more";
         // Once the kill has ended it, whatever the hung bot started is ended too.
         for (const auto& process : platform.started) process->ended = 1;
-        form->restartTick();
+        form->botLifeTick();
         EXPECT_EQ(platform.logMatching("end-tree"), std::vector<std::string>{"end-tree C:\\panel\\bot.exe"});
     }
 }

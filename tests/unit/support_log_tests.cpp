@@ -112,7 +112,7 @@ TEST_F(WindowLog, EachEventOfTheRoadIsOneLineAndATickingReadyBotWritesNothing) {
     platform.now += 3723000;
     platform.started.back()->ended = 0xC0000005;
     form->timerTick();
-    form->restartTick();
+    form->botLifeTick();
     form->click(ControlId::Command1);
     form->click(ControlId::exitapp);
     const std::string refused = "-2147012867  A connection with the server could not be established";

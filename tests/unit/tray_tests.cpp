@@ -26,7 +26,7 @@ class Tray : public ::testing::Test {
 protected:
     FakePlatform platform;
     RecordingEvents events;
-    std::unique_ptr<clsSysTray> tray = std::make_unique<clsSysTray>(platform, platform, platform, events);
+    std::unique_ptr<clsSysTray> tray = std::make_unique<clsSysTray>(platform, platform, events);
     const TrayRecordBytes& last() const { return platform.trayCalls.back().second; }
 };
 
@@ -126,38 +126,6 @@ TEST_F(Tray, MouseMoveRaisesOnlyTheMatchingRow) {
     for (int code : {514, 515, 1027, 1028, 1029}) tray->MouseMove(0, code, platform);
     EXPECT_EQ(events.raised, (std::vector<std::string>{"LeftClick", "DoubleClick", "BalloonHide", "BalloonTimeOut",
                                                        "BalloonClicked"}));
-}
-
-struct FakePicture : PictureBox {
-    std::uint32_t bitmap = 0x99;
-    std::uint32_t persistDrawingAsBitmap() override { return bitmap; }
-};
-
-TEST_F(Tray, DrawIconSendsTheBuiltIconAndFreesItOnlyOnceTheRecordNamesAnother) {
-    tray->Init(platform, "x");
-    FakePicture picture;
-    platform.clearLog();
-    tray->DrawIcon(picture);
-    tray->DrawIcon(picture, 0x00FF00FF);
-    EXPECT_EQ(platform.log, (std::vector<std::string>{"icon-from-bitmap 153", "transparent-icon 153 16711935",
-                                                      "destroy-icon 20481"}));
-    EXPECT_EQ(read32(last(), tray_field::hIcon), platform.builtIcon);
-    EXPECT_EQ(read32(last(), tray_field::uFlags), nif::Icon);
-    // A re-add after an Explorer restart hands over the icon that is still alive.
-    tray->Readd();
-    EXPECT_EQ(read32(last(), tray_field::hIcon), 20482u);
-    EXPECT_TRUE(platform.logMatching("destroy-icon 20482").empty());
-    tray->SetIcon(platform, 0);
-    EXPECT_EQ(platform.logMatching("destroy-icon 20482").size(), 1u);
-
-    // Nothing built: nothing sent, nothing freed, the record's picture kept.
-    const std::size_t calls = platform.trayCalls.size();
-    picture.bitmap = 0;
-    platform.clearLog();
-    tray->DrawIcon(picture);
-    EXPECT_EQ(platform.trayCalls.size(), calls);
-    EXPECT_EQ(platform.logMatching("destroy-icon").size(), 0u);
-    EXPECT_EQ(tray->record().hIcon, testing::pictureHandle(0));
 }
 
 TEST_F(Tray, DestructionDeletesTheIconAndReaddRestoresPictureAndTip) {

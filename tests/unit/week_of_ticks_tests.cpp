@@ -31,7 +31,7 @@ public:
     bool userStopped = false;  // STOP was the user's last word
     bool startedAfterStop = false;
     std::optional<std::uint64_t> downSince;  // a bot ended on its own or failed to start, not yet replaced
-    std::uint64_t restartDueAt = 0;
+    std::uint64_t lifeDueAt = 0;
     std::uint64_t silentUntil = 0;       // the bot hangs: no answer until then
     std::uint64_t cannotStartUntil = 0;  // its port is taken, say
 
@@ -51,10 +51,10 @@ public:
         return found;
     }
 
-    StartResult startProgram(const std::string& path, WindowMode mode) override {
+    StartResult startSupervised(const std::string& path, WindowMode mode) override {
         nextProgramStart.started = now >= cannotStartUntil && !chancePerMille(20);
         if (userStopped) startedAfterStop = true;
-        const StartResult result = FakePlatform::startProgram(path, mode);
+        const StartResult result = FakePlatform::startSupervised(path, mode);
         downSince.reset();
         if (result.started) {
             if (botsAlive) twoBots = true;
@@ -69,9 +69,9 @@ public:
         if (commandLine.rfind("taskkill", 0) == 0) botsAlive = launchedAlive = false;
         return FakePlatform::startCommandLine(commandLine, mode);
     }
-    void setRestartTimer(std::uint32_t ms) override {
-        FakePlatform::setRestartTimer(ms);
-        restartDueAt = now + ms;
+    void setBotLifeTimer(std::uint32_t ms) override {
+        FakePlatform::setBotLifeTimer(ms);
+        lifeDueAt = now + ms;
     }
     HttpResult send(const HttpRequest& request) override {
         const HttpResult result = FakePlatform::send(request);
@@ -205,8 +205,8 @@ TEST(WeekOfTicks, InvariantsHoldAfterEveryEvent) {
             bot.downSince.reset();
             check("STOP", second);
         }
-        if (bot.restartTimer != 0 && bot.now >= bot.restartDueAt) {
-            form.restartTick();
+        if (bot.botLifeTimer != 0 && bot.now >= bot.lifeDueAt) {
+            form.botLifeTick();
             lastTickSawReady = false;
             check("start after a pause", second);
         }
@@ -260,7 +260,7 @@ TEST(WeekOfTicks, InvariantsHoldAfterEveryEvent) {
     EXPECT_GT(givenUps, 0);
     RecordProperty("supportLogBytes", std::to_string(bot.logBytes));
     form.end(EndReason::OutsideClose);
-    form.restartTick();
+    form.botLifeTick();
     EXPECT_FALSE(bot.startedAfterStop);
 }
 
