@@ -5,9 +5,12 @@
 namespace tavrio {
 
 Form1::StartOutcome Form1::pressStart(Starter by) {
+    if (ending_) return StartOutcome::Interrupted;  // nothing starts once the program ends
     // Off for the whole of START: a Start chosen while its message box is open would launch a bot that this
     // START then leaves unwatched.
     setStartEnabled(false);
+    // No tick of the bot being replaced may run behind START's box and show it as ready.
+    setTimer(0);
     StopBot();
     deleteIfExists(file::kQrMarker);
     deleteIfExists(file::kReadyMarker);

@@ -102,7 +102,7 @@ bool Form1::botHangs() {
 }
 
 void Form1::askBehindTheBox() {
-    if (phoneBoxDepth_ == 0 || botEndedOnItsOwn()) return;
+    if (phoneBoxDepth_ == 0 || bot_.road() != Road::Ready || botEndedOnItsOwn()) return;
     // No second box, and nothing of the window changes: only the bot's life hears the answer.
     phoneAnswered(sendToBot(botUrl("/phone"), phoneRequest()));
     botHangs();

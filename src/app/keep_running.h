@@ -24,8 +24,8 @@ public:
     static constexpr std::uint32_t kSlowRetryMs = 15 * 60000;     // then one try this often, until a healthy run
 
     struct Verdict {
-        bool giveUp = false;     // given up: tried again only every kSlowRetryMs
-        bool justGaveUp = false;  // by this end
+        bool giveUp = false;        // given up: tried again only every kSlowRetryMs
+        bool justGaveUp = false;    // by this end
         std::uint32_t pauseMs = 0;  // before starting it again
         int endsInSeries = 0;       // this end included
         bool firstOfSeries() const { return endsInSeries == 1; }

@@ -57,7 +57,8 @@ void Form1::load() {
     const auto switchedOn = [&](const char* key) {
         return switchIsOn(ReadIniValue(s_.files, s_.profile, path(file::kConfIni), "tavriobot", key, ""));
     };
-    bot_.configure(switchedOn("KeepRunning"), switchedOn("KeepAwake"));
+    const bool keepRunning = switchedOn("KeepRunning");
+    bot_.configure(keepRunning, switchedOn("KeepAwake"));
     // The load goes on even when the user ended START meanwhile, but not once the program began to end.
     if (leadingNumber(autoStart) == 1) {
         note("START by auto-start");
@@ -134,8 +135,6 @@ void Form1::end(EndReason reason) {
 void Form1::finishEnd() {
     if (!windowEnd_) return;
     const WindowEnd how = *std::exchange(windowEnd_, std::nullopt);
-    s_.window.setTimerInterval(0);
-    s_.window.setBotLifeTimer(0);
     if (keptAwake_) s_.power.keepSystemAwake(false);
     keptAwake_ = false;
     tray_.release();

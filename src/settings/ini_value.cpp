@@ -62,9 +62,10 @@ bool switchIsOn(const std::string& text) {
             word += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (word == "off" || word == "no" || word == "false") return false;
     // A number must be there to be read as 0: "x" reads as 0 too, and leaves the switch on.
-    const bool startsWithNumber = !word.empty() && (std::isdigit(static_cast<unsigned char>(word[0])) ||
-                                                    ((word[0] == '+' || word[0] == '-' || word[0] == '.') &&
-                                                     word.size() > 1 && std::isdigit(static_cast<unsigned char>(word[1]))));
+    const bool startsWithNumber =
+        !word.empty() && (std::isdigit(static_cast<unsigned char>(word[0])) ||
+                          ((word[0] == '+' || word[0] == '-' || word[0] == '.') && word.size() > 1 &&
+                           std::isdigit(static_cast<unsigned char>(word[1]))));
     return !(startsWithNumber && leadingNumber(word) == 0);
 }
 

@@ -62,7 +62,7 @@ private:
     ShellTray& shell_;
     TextCodec& codec_;
     TrayEvents& events_;
-    TrayRecord record_;            // its szTip is the whole tooltip text; the shell's copy is cut to the field
+    TrayRecord record_;  // its szTip is the whole tooltip text; the shell's copy is cut to the field
     bool removed_ = false;
 };
 

@@ -18,10 +18,11 @@ struct Seen {
     TrayRecordBytes tray{};
     std::string tooltip;
     std::size_t trayCalls = 0;
+    bool trayAlive = false;  // a program that ends frees it once the outermost call has returned
     bool operator==(const Seen& other) const {
+        const bool sameTray = !trayAlive || !other.trayAlive || (tray == other.tray && tooltip == other.tooltip);
         return controls == other.controls && timer == other.timer && tickCount == other.tickCount &&
-               windowVisible == other.windowVisible && tray == other.tray && tooltip == other.tooltip &&
-               trayCalls == other.trayCalls;
+               windowVisible == other.windowVisible && sameTray && trayCalls == other.trayCalls;
     }
 };
 
@@ -37,7 +38,7 @@ protected:
         s.tickCount = form->tickCount();
         s.windowVisible = platform.visible;
         s.trayCalls = platform.trayCalls.size();
-        if (form->sysTray()) {
+        if ((s.trayAlive = form->sysTray() != nullptr)) {
             s.tray = form->sysTray()->record().bytes(platform);
             s.tooltip = form->sysTray()->TooltipText();
         }
@@ -207,14 +208,79 @@ TEST_F(InterruptedWait, TheTrayMenuOutlivesACloseFromOutsideAndItsChoiceRunsNoMo
     form->click(ControlId::Command1);
     platform.onPopup = [&] {
         act(Action::OutsideClose);
-        EXPECT_EQ(platform.log.back(), "end-window") << "at once: destroying the window ends the menu";
+        EXPECT_EQ(platform.logMatching({"close-menu", "end-window"}), std::vector<std::string>{"close-menu"});
+        EXPECT_EQ(platform.trayCalls.back().first, TrayMessage::Delete) << "the icon goes at once";
         EXPECT_NE(form->sysTray(), nullptr) << "released under its own call";
         form->click(ControlId::mnustart);  // the menu's choice, arriving after the close
     };
     form->mouseDown(kRightButton, 7740);
     EXPECT_EQ(form->sysTray(), nullptr);
+    EXPECT_EQ(platform.log.back(), "end-window") << "once the outermost call has returned";
     EXPECT_EQ(platform.trayCalls.back().first, TrayMessage::Delete);
     EXPECT_TRUE(platform.logMatching("program").empty()) << "the menu's Start ran no more";
+}
+
+}  // namespace
+}  // namespace tavrio
+
+namespace tavrio {
+namespace {
+
+// A whole road: auto-start, the QR code, ready, the tray menu, a Send, a crash and its restart, a hang.
+void wholeRoad(Form1& form, FakePlatform& platform) {
+    form.loadHidden();
+    platform.put("\\qr.txt", "code");
+    form.timerTick();
+    platform.put("\\ws.txt");
+    form.timerTick();
+    form.mouseDown(kRightButton, clsSysTray::notificationInTwips(516));
+    form.textEdited(ControlId::txtPhone, "919812345678");
+    form.click(ControlId::Command2);
+    if (!platform.started.empty()) platform.started.back()->ended = 0xC0000005;
+    form.timerTick();
+    for (int fired = 0; fired < 3 && platform.botLifeTimer != 0; ++fired) {
+        platform.now += platform.botLifeTimer;
+        form.botLifeTick();
+    }
+    platform.put("\\ws.txt");
+    form.timerTick();  // answers
+    platform.defaultAnswer = FakePlatform::refused();
+    platform.onShow = [&](const std::string&) {
+        for (int tick = 0; tick < 61; ++tick) {
+            platform.now += 1000;
+            form.timerTick();
+        }
+    };
+    form.timerTick();
+}
+
+TEST(CloseAnywhere, ACloseOrExitAtAnyCallThatRunsMessagesEndsThePanelOnceAndFreesNothingUnderIt) {
+    for (const bool exit : {false, true}) {
+        for (int at = 1;; ++at) {
+            SCOPED_TRACE((exit ? "Exit at call " : "close at call ") + std::to_string(at));
+            FakePlatform platform;
+            platform.put("\\.env", "PORT=3033\nTAVRIO_API_KEY=qvx\nCOMPNEYNAME=demo shop\n");
+            platform.put("\\bot.exe");
+            platform.profile[FakePlatform::at("\\conf.ini") + "|tavriobot|Autostrat"] = "1";
+            Form1 form(platform.services());
+            std::size_t launchesBefore = 0;
+            platform.onPoint = [&](int point) {
+                if (point != at) return;
+                launchesBefore = platform.logMatching("program").size();
+                exit ? form.click(ControlId::exitapp) : form.end(EndReason::OutsideClose);
+                EXPECT_FALSE(platform.iconShown) << "the icon goes at once";
+                EXPECT_TRUE(platform.logMatching({"end-window", "end-program"}).empty()) << "not under a call";
+            };
+            wholeRoad(form, platform);
+            platform.onPoint = nullptr;
+            if (platform.points < at) break;  // every call of the road has seen one
+            EXPECT_EQ(platform.logMatching({"end-window", "end-program"}).size(), 1u);
+            EXPECT_EQ(platform.logMatching("program").size(), launchesBefore) << "nothing starts after it";
+            EXPECT_EQ(form.sysTray(), nullptr);
+            EXPECT_FALSE(platform.awake);
+            if (::testing::Test::HasFailure()) return;
+        }
+    }
 }
 
 }  // namespace

@@ -72,7 +72,8 @@ TEST_F(Load, NoAutoStartForOtherValuesOrAMissingFile) {
     load();
     EXPECT_EQ(platform.logMatching("profile"),
               (std::vector<std::string>{"profile C:\\panel\\conf.ini tavriobot Autostrat",
-                                        "profile C:\\panel\\conf.ini tavriobot KeepRunning"}));
+                                        "profile C:\\panel\\conf.ini tavriobot KeepRunning",
+                                        "profile C:\\panel\\conf.ini tavriobot KeepAwake"}));
     EXPECT_TRUE(platform.logMatching("program").empty());
 }
 

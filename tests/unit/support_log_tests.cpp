@@ -112,6 +112,7 @@ TEST_F(WindowLog, EachEventOfTheRoadIsOneLineAndATickingReadyBotWritesNothing) {
     platform.now += 3723000;
     platform.started.back()->ended = 0xC0000005;
     form->timerTick();
+    platform.now += 1000;
     form->botLifeTick();
     form->click(ControlId::Command1);
     form->click(ControlId::exitapp);
@@ -122,8 +123,8 @@ TEST_F(WindowLog, EachEventOfTheRoadIsOneLineAndATickingReadyBotWritesNothing) {
                             "bot.exe started, process 4242",
                             "Settings: port 3033, auto-start on, keep-running on, key set",
                             "QR code shown: waiting for a phone to be linked",
-                            "Phone linked: ****3210",
                             "The bot is ready",
+                            "Phone linked: ****3210",
                             "Send to ****5678: the bot answered with status 201",
                             "Message box: Sent to ****5678: <message>",
                             "The bot does not answer /phone: " + refused,
