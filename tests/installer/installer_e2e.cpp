@@ -185,6 +185,24 @@ void putOlderPanel(const ProgramFolder& folder) {
     folder.write("TavrioPanel.exe", readFile(artifacts().panelExe) + std::string(512, '\x5a'));
 }
 
+// The panel the installer started again: one, from the folder, and through its auto-start its bot. Closed after.
+void expectThePanelRunsAgainFrom(const ProgramFolder& folder) {
+    DWORD panelId = 0;
+    EXPECT_TRUE(waitFor([&] { return countProcesses(L"TavrioPanel.exe", &panelId) == 1 && panelWindow(); }))
+        << "the panel was not started again";
+    HANDLE panel = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, panelId);
+    wchar_t image[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    QueryFullProcessImageNameW(panel, 0, image, &length);
+    CloseHandle(panel);
+    EXPECT_EQ(narrow(image), folder.at("TavrioPanel.exe"));
+    EXPECT_TRUE(
+        waitFor([] { return controlText(panelControl(Control::lblStatus)) == "BOT READY"; }, std::chrono::seconds(30)))
+        << "the bot did not come back";
+    PostMessageW(panelWindow(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(waitFor(noPanelOrBotRuns));
+}
+
 TEST(Installer, SilentInstallBesideABotAddsItsFilesShortcutsAndKeyAndTouchesNothingElse) {
     BotFolder bot("silent install, a shop's bot");
     ProgramFolder elsewhere("a panel elsewhere");
@@ -260,22 +278,7 @@ TEST(Installer, AnUpgradeEndsTheRunningPanelAndItsBotPutsTheNewExeInPlaceAndStar
     EXPECT_EQ(WaitForSingleObject(olderBot, 20000), WAIT_OBJECT_0) << "the older panel's bot still runs";
     CloseHandle(olderBot);
     EXPECT_EQ(fileDigest(bot.folder.at("TavrioPanel.exe")), fileDigest(artifacts().panelExe));
-
-    // The new panel, from the folder, and through its auto-start its bot.
-    DWORD panelId = 0;
-    EXPECT_TRUE(waitFor([&] { return countProcesses(L"TavrioPanel.exe", &panelId) == 1 && panelWindow(); }))
-        << "the panel was not started again";
-    HANDLE panel = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, panelId);
-    wchar_t image[MAX_PATH] = {};
-    DWORD length = MAX_PATH;
-    QueryFullProcessImageNameW(panel, 0, image, &length);
-    CloseHandle(panel);
-    EXPECT_EQ(narrow(image), bot.folder.at("TavrioPanel.exe"));
-    EXPECT_TRUE(
-        waitFor([] { return controlText(panelControl(Control::lblStatus)) == "BOT READY"; }, std::chrono::seconds(30)))
-        << "the bot did not come back";
-    PostMessageW(panelWindow(), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(waitFor(noPanelOrBotRuns));
+    expectThePanelRunsAgainFrom(bot.folder);
 }
 
 TEST(Installer, AFileItCannotWriteFailsTheInstall) {
