@@ -1,6 +1,6 @@
 // The installer under Wine, silent as an administrator runs it: what it leaves in a bot's folder, the shortcuts
 // and the Apps & Features key, the panel started as Windows starts it at log-in, an upgrade over a running panel
-// that starts it again, the Startup shortcut of a silent install, and the uninstaller.
+// that starts it again, also when it fails, the Startup shortcut of a silent install, and the uninstaller.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -281,10 +281,14 @@ TEST(Installer, AnUpgradeEndsTheRunningPanelAndItsBotPutsTheNewExeInPlaceAndStar
     expectThePanelRunsAgainFrom(bot.folder);
 }
 
-TEST(Installer, AFileItCannotWriteFailsTheInstall) {
+TEST(Installer, AFileItCannotWriteFailsTheInstallAndTheEndedPanelStartsAgain) {
     BotFolder bot("cannot write");
     CreateDirectoryW(widen(bot.folder.at("TavrioPanel README.txt")).c_str(), nullptr);
+    putOlderPanel(bot.folder);
+    Panel older(bot.folder);
+    ASSERT_TRUE(older.start() && older.window());
     EXPECT_NE(installSilently(bot.folder), 0u);
+    expectThePanelRunsAgainFrom(bot.folder);
 }
 
 TEST(Installer, SilentUninstallEndsThePanelAndRemovesExactlyWhatWasInstalled) {
