@@ -66,8 +66,8 @@ Var StartWithWindows
 Var StartWithWindowsBox
 ; "1" or "0" from /STARTUP= on the command line, else empty.
 Var StartupAsked
-; The elevation of a running panel this install ended, which is started again once the new one is in place;
-; empty when none was ended.
+; The elevation of a running panel this install ended, which is started again when the install ends, failed or
+; not; empty when none was ended or it was started again.
 Var EndedPanelElevation
 
 !define MUI_PAGE_HEADER_TEXT "The folder of your bot"
@@ -205,8 +205,9 @@ Function ElevationType
   Exch $0
 FunctionEnd
 
-; Starts the new panel from $INSTDIR as the ended one ran, so that its auto-start brings the bot back. An installer
-; run as administrator through UAC over a panel that was not would start it elevated: then the user starts it.
+; Starts the panel from $INSTDIR (the new one once it is in place) as the ended one ran, so that its auto-start
+; brings the bot back. An installer run as administrator through UAC over a panel that was not would start it
+; elevated: then the user starts it.
 ; Out of the installer's job where the job allows it: a deployment tool that waits for its job's processes would
 ; otherwise wait for the panel.
 Function StartPanelAgain
@@ -242,6 +243,22 @@ Function StartPanelAgain
   System::Free $2
 FunctionEnd
 
+; Starts the panel this install ended again, once, whether the install succeeds or fails: a failed upgrade must
+; not leave the panel and its bot down.
+Function StartEndedPanelAgain
+  ${If} $EndedPanelElevation != ""
+    Call StartPanelAgain
+    StrCpy $EndedPanelElevation ""
+  ${EndIf}
+FunctionEnd
+
+; The section's own aborts start the panel again at once, while the failure is still on screen; this is for the
+; aborts NSIS makes itself, such as Abort chosen when a file cannot be written: run on exit when silent, on Cancel
+; when shown. .onUserAbort never follows an ended panel: Cancel is off while the section runs.
+Function .onInstFailed
+  Call StartEndedPanelAgain
+FunctionEnd
+
 !macro END_PANEL_OR_ABORT un
   ${Do}
     Call ${un}EndPanel
@@ -249,8 +266,13 @@ FunctionEnd
       ${Break}
     ${EndIf}
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Tavrio Panel is still running from$\r$\n$INSTDIR$\r$\n\
-        Choose Exit in its menu in the notification area, then Retry." /SD IDCANCEL IDRETRY +2
+        Choose Exit in its menu in the notification area, then Retry." /SD IDCANCEL IDRETRY retry
+    ; It may have ended since the wait; if it still runs, the copy started ends at once.
+    !if "${un}" == ""
+      Call StartEndedPanelAgain
+    !endif
     Abort "Tavrio Panel is still running"
+    retry:
   ${Loop}
 !macroend
 
@@ -265,6 +287,7 @@ Section
   File "${FILES}\conf.ini.example"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
   ${If} ${Errors}
+    Call StartEndedPanelAgain
     Abort "Cannot write into $INSTDIR"
   ${EndIf}
 
@@ -293,9 +316,7 @@ Section
   SectionGetSize 0 $0
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 
-  ${If} $EndedPanelElevation != ""
-    Call StartPanelAgain
-  ${EndIf}
+  Call StartEndedPanelAgain
 SectionEnd
 
 Function un.onInit

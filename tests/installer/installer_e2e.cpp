@@ -1,6 +1,6 @@
 // The installer under Wine, silent as an administrator runs it: what it leaves in a bot's folder, the shortcuts
 // and the Apps & Features key, the panel started as Windows starts it at log-in, an upgrade over a running panel
-// that starts it again, the Startup shortcut of a silent install, and the uninstaller.
+// that starts it again, also when it fails, the Startup shortcut of a silent install, and the uninstaller.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -185,6 +185,24 @@ void putOlderPanel(const ProgramFolder& folder) {
     folder.write("TavrioPanel.exe", readFile(artifacts().panelExe) + std::string(512, '\x5a'));
 }
 
+// The panel the installer started again: one, from the folder, and through its auto-start its bot. Closed after.
+void expectThePanelRunsAgainFrom(const ProgramFolder& folder) {
+    DWORD panelId = 0;
+    EXPECT_TRUE(waitFor([&] { return countProcesses(L"TavrioPanel.exe", &panelId) == 1 && panelWindow(); }))
+        << "the panel was not started again";
+    HANDLE panel = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, panelId);
+    wchar_t image[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    QueryFullProcessImageNameW(panel, 0, image, &length);
+    CloseHandle(panel);
+    EXPECT_EQ(narrow(image), folder.at("TavrioPanel.exe"));
+    EXPECT_TRUE(
+        waitFor([] { return controlText(panelControl(Control::lblStatus)) == "BOT READY"; }, std::chrono::seconds(30)))
+        << "the bot did not come back";
+    PostMessageW(panelWindow(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(waitFor(noPanelOrBotRuns));
+}
+
 TEST(Installer, SilentInstallBesideABotAddsItsFilesShortcutsAndKeyAndTouchesNothingElse) {
     BotFolder bot("silent install, a shop's bot");
     ProgramFolder elsewhere("a panel elsewhere");
@@ -260,28 +278,17 @@ TEST(Installer, AnUpgradeEndsTheRunningPanelAndItsBotPutsTheNewExeInPlaceAndStar
     EXPECT_EQ(WaitForSingleObject(olderBot, 20000), WAIT_OBJECT_0) << "the older panel's bot still runs";
     CloseHandle(olderBot);
     EXPECT_EQ(fileDigest(bot.folder.at("TavrioPanel.exe")), fileDigest(artifacts().panelExe));
-
-    // The new panel, from the folder, and through its auto-start its bot.
-    DWORD panelId = 0;
-    EXPECT_TRUE(waitFor([&] { return countProcesses(L"TavrioPanel.exe", &panelId) == 1 && panelWindow(); }))
-        << "the panel was not started again";
-    HANDLE panel = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, panelId);
-    wchar_t image[MAX_PATH] = {};
-    DWORD length = MAX_PATH;
-    QueryFullProcessImageNameW(panel, 0, image, &length);
-    CloseHandle(panel);
-    EXPECT_EQ(narrow(image), bot.folder.at("TavrioPanel.exe"));
-    EXPECT_TRUE(
-        waitFor([] { return controlText(panelControl(Control::lblStatus)) == "BOT READY"; }, std::chrono::seconds(30)))
-        << "the bot did not come back";
-    PostMessageW(panelWindow(), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(waitFor(noPanelOrBotRuns));
+    expectThePanelRunsAgainFrom(bot.folder);
 }
 
-TEST(Installer, AFileItCannotWriteFailsTheInstall) {
+TEST(Installer, AFileItCannotWriteFailsTheInstallAndTheEndedPanelStartsAgain) {
     BotFolder bot("cannot write");
     CreateDirectoryW(widen(bot.folder.at("TavrioPanel README.txt")).c_str(), nullptr);
+    putOlderPanel(bot.folder);
+    Panel older(bot.folder);
+    ASSERT_TRUE(older.start() && older.window());
     EXPECT_NE(installSilently(bot.folder), 0u);
+    expectThePanelRunsAgainFrom(bot.folder);
 }
 
 TEST(Installer, SilentUninstallEndsThePanelAndRemovesExactlyWhatWasInstalled) {
