@@ -220,12 +220,11 @@ private:
     std::optional<WindowEnd> windowEnd_;
     bool keptAwake_ = false;
 
-    // The boxes (web_request.cpp): how many are open, and which of them is the ready step's failure box (0: none).
-    std::size_t boxesOpen_ = 0;
-    std::size_t phoneBoxDepth_ = 0;
-    int phoneFailures_ = 0;    // in a row, for the log
-    std::string linkedPhone_;  // as the last `/phone` answer named it, for the log
-    std::string launchError_;  // why the last launch failed (bot_launch.cpp)
+    std::size_t boxesOpen_ = 0;      // support_notes.cpp
+    std::size_t phoneBoxDepth_ = 0;  // which open box is the ready step's failure box, 0: none (web_request.cpp)
+    int phoneFailures_ = 0;          // in a row, for the log (web_request.cpp)
+    std::string linkedPhone_;        // as the last `/phone` answer named it, for the log (status_poller.cpp)
+    std::string launchError_;        // why the last launch failed (bot_launch.cpp)
 };
 
 }  // namespace tavrio
