@@ -3,7 +3,6 @@
 #include "win32/clock_win32.h"
 #include "win32/file_system_win32.h"
 #include "win32/http_client_win32.h"
-#include "win32/icon_factory_win32.h"
 #include "win32/message_boxes_win32.h"
 #include "win32/panel_window.h"
 #include "win32/process_starter_win32.h"
@@ -43,10 +42,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ProcessStarterWin32 processes;
     MessageBoxesWin32 messages(window);
     HttpClientWin32 http;
-    IconFactoryWin32 icons;
     ProfileReaderWin32 profile;
     ShellTrayWin32 shell;
-    Form1 form(Services{files, codec, processes, clock, messages, http, icons, profile, shell, window, programFolder(),
+    Form1 form(Services{files, codec, processes, clock, messages, http, profile, shell, window, programFolder(),
                         revisionNumber(), programAndSystem()});
     // The window and its controls exist before the load, which already shows texts and may press START.
     if (!window.create() || !window.attach(form)) {

@@ -11,7 +11,6 @@
 #include "app/main_window.h"
 #include "test_support.h"
 #include "win32/file_system_win32.h"
-#include "win32/icon_factory_win32.h"
 #include "win32/message_boxes_win32.h"
 #include "win32/panel_window.h"
 #include "win32/profile_reader_win32.h"
@@ -66,7 +65,7 @@ protected:
         folder.write(".env", "PORT=3033\r\nTAVRIO_API_KEY=qvx\r\nCOMPNEYNAME=demo shop\r\n");
         ASSERT_TRUE(window->create());
         form = std::make_unique<Form1>(
-            Services{files, codec, fake, fake, fake, fake, icons, profile, fake, *window, folder.path(), 7});
+            Services{files, codec, fake, fake, fake, fake, profile, fake, *window, folder.path(), 7});
         ASSERT_TRUE(window->attach(*form));
         form->load();
     }
@@ -106,7 +105,6 @@ protected:
     testing::TempFolder folder;
     FileSystemWin32 files;
     TextCodecWin32 codec;
-    IconFactoryWin32 icons;
     ProfileReaderWin32 profile;
     Recorder fake;
     std::unique_ptr<PanelWindow> window = std::make_unique<PanelWindow>(GetModuleHandleW(nullptr));
