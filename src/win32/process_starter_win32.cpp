@@ -102,21 +102,13 @@ StartResult start(const wchar_t* applicationName, std::wstring commandLine, Wind
     return result;
 }
 
-// The program is named exactly, and the command line only repeats it in quotes: a folder whose name has blanks
-// ("C:\My Bot\bot.exe") can never make Windows start "C:\My.exe" instead.
-StartResult startNamed(const std::string& applicationPath, WindowMode mode, bool supervised) {
-    const std::wstring path = widen(applicationPath);
-    return start(path.c_str(), L"\"" + path + L"\"", mode, supervised);
-}
-
 }  // namespace
 
-StartResult ProcessStarterWin32::startProgram(const std::string& applicationPath, WindowMode mode) {
-    return startNamed(applicationPath, mode, false);
-}
-
 StartResult ProcessStarterWin32::startSupervised(const std::string& applicationPath, WindowMode mode) {
-    return startNamed(applicationPath, mode, true);
+    // The program is named exactly, and the command line only repeats it in quotes: a folder whose name has blanks
+    // ("C:\My Bot\bot.exe") can never make Windows start "C:\My.exe" instead.
+    const std::wstring path = widen(applicationPath);
+    return start(path.c_str(), L"\"" + path + L"\"", mode, true);
 }
 
 StartResult ProcessStarterWin32::startCommandLine(const std::string& commandLine, WindowMode mode) {

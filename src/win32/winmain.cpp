@@ -10,6 +10,7 @@
 #include "win32/program_info.h"
 #include "win32/shell_tray_win32.h"
 #include "win32/single_instance.h"
+#include "win32/system_power_win32.h"
 #include "win32/text_codec_win32.h"
 #include "win32/wide_text.h"
 #include "win32/win32.h"
@@ -44,7 +45,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     HttpClientWin32 http;
     ProfileReaderWin32 profile;
     ShellTrayWin32 shell;
-    Form1 form(Services{files, codec, processes, clock, messages, http, profile, shell, window, programFolder(),
+    SystemPowerWin32 power;
+    Form1 form(Services{files, codec, processes, clock, messages, http, profile, shell, window, power, programFolder(),
                         revisionNumber(), programAndSystem()});
     // The window and its controls exist before the load, which already shows texts and may press START.
     if (!window.create() || !window.attach(form)) {

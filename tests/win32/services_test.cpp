@@ -178,7 +178,7 @@ protected:
     // The test program itself, started as a child that writes its show mode into `report`.
     std::string startSelf(WindowMode mode) {
         SetEnvironmentVariableW(testing::kChildReportVariable, widen(report).c_str());
-        const StartResult result = processes.startProgram(self(), mode);
+        const StartResult result = processes.startSupervised(self(), mode);
         SetEnvironmentVariableW(testing::kChildReportVariable, nullptr);
         EXPECT_TRUE(result.started) << result.errorText;
         EXPECT_NE(result.processId, 0u);
@@ -223,7 +223,7 @@ TEST_F(ProcessStarterWin32Test, WaitingForTheEndRepaintsButTakesNoInput) {
 
     SetEnvironmentVariableW(testing::kChildSleepVariable, L"1500");
     SetEnvironmentVariableW(testing::kChildReportVariable, widen(report).c_str());
-    const StartResult child = processes.startProgram(self(), WindowMode::Hidden);
+    const StartResult child = processes.startSupervised(self(), WindowMode::Hidden);
     SetEnvironmentVariableW(testing::kChildReportVariable, nullptr);
     SetEnvironmentVariableW(testing::kChildSleepVariable, nullptr);
     ASSERT_TRUE(child.started);
@@ -242,7 +242,7 @@ TEST_F(ProcessStarterWin32Test, WaitingForTheEndRepaintsButTakesNoInput) {
 }
 
 TEST_F(ProcessStarterWin32Test, AMissingProgramIsReportedWithTheSystemsText) {
-    const StartResult result = processes.startProgram(folder.at("bot.exe"), WindowMode::Hidden);
+    const StartResult result = processes.startSupervised(folder.at("bot.exe"), WindowMode::Hidden);
     EXPECT_FALSE(result.started);
     EXPECT_EQ(result.errorText, systemMessage(ERROR_FILE_NOT_FOUND));
     EXPECT_NE(result.errorText.back(), '\n');
@@ -252,7 +252,7 @@ TEST_F(ProcessStarterWin32Test, AFolderWithBlanksNeverStartsAnotherProgram) {
     // "<folder>\My Bot\bot.exe" is missing, while "<folder>\My.exe" exists: only the named file may start.
     CopyFileW(widen(self()).c_str(), widen(folder.at("My.exe")).c_str(), FALSE);
     SetEnvironmentVariableW(testing::kChildReportVariable, widen(report).c_str());
-    const StartResult result = processes.startProgram(folder.at("My Bot\\bot.exe"), WindowMode::Hidden);
+    const StartResult result = processes.startSupervised(folder.at("My Bot\\bot.exe"), WindowMode::Hidden);
     SetEnvironmentVariableW(testing::kChildReportVariable, nullptr);
     EXPECT_FALSE(result.started);
     Sleep(500);
@@ -260,7 +260,6 @@ TEST_F(ProcessStarterWin32Test, AFolderWithBlanksNeverStartsAnotherProgram) {
 }
 
 // A supervised program and the program it started end together: when asked to, and when its owner drops it.
-// An unsupervised one is ended alone.
 TEST_F(ProcessStarterWin32Test, ASupervisedProgramEndsWithEverythingItStarted) {
     const std::string spawn = folder.at("spawn.txt");
     SetEnvironmentVariableW(testing::kChildSleepVariable, L"60000");
@@ -291,14 +290,8 @@ TEST_F(ProcessStarterWin32Test, ASupervisedProgramEndsWithEverythingItStarted) {
     dropped.process.reset();
     EXPECT_TRUE(ends(bot.get()));
     EXPECT_TRUE(ends(droppedChild.get()));
-
-    const StartResult alone = processes.startProgram(self(), WindowMode::Hidden);
     SetEnvironmentVariableW(testing::kChildReportVariable, nullptr);
     SetEnvironmentVariableW(testing::kChildSleepVariable, nullptr);
-    ASSERT_TRUE(alone.started);
-    EXPECT_TRUE(alone.process->endWithEverythingItStarted());
-    EXPECT_TRUE(alone.process->waitForEnd(20000));
-    EXPECT_EQ(alone.process->exitCode(), std::optional<std::uint32_t>(1));
 }
 
 TEST_F(ProcessStarterWin32Test, CommandLinesRunTheSystemFoldersProgramAndTheirEndIsSeen) {
