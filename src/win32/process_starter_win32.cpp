@@ -55,7 +55,9 @@ private:
 UniqueHandle jobEndingWithThePanel() {
     UniqueHandle job = ownHandle(CreateJobObjectW(nullptr, nullptr));
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    // Without BREAKAWAY_OK, a CreateProcess with CREATE_BREAKAWAY_FROM_JOB in the bot fails with access denied
+    // instead of starting a program that outlives the job.
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_BREAKAWAY_OK;
     if (job && !SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
         job.reset();
     }

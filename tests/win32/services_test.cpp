@@ -2,6 +2,7 @@
 // data.
 #include <gtest/gtest.h>
 
+#include "app/bot_life.h"
 #include "test_support.h"
 #include "win32/clock_win32.h"
 #include "win32/file_system_win32.h"
@@ -292,6 +293,48 @@ TEST_F(ProcessStarterWin32Test, ASupervisedProgramEndsWithEverythingItStarted) {
     EXPECT_TRUE(ends(droppedChild.get()));
     SetEnvironmentVariableW(testing::kChildReportVariable, nullptr);
     SetEnvironmentVariableW(testing::kChildSleepVariable, nullptr);
+}
+
+// A stop kills bot.exe by name at once; what the bot started ends a few seconds later, unless it broke away.
+TEST_F(ProcessStarterWin32Test, WhatAStoppedBotStartedEndsSoonAfterUnlessItBrokeAway) {
+    const std::string bot = folder.at("bot.exe"), spawn = folder.at("spawn.txt");
+    ASSERT_TRUE(CopyFileW(widen(self()).c_str(), widen(bot).c_str(), FALSE));
+    SetEnvironmentVariableW(testing::kChildSleepVariable, L"60000");
+    SetEnvironmentVariableW(testing::kChildReportVariable, widen(report).c_str());
+    SetEnvironmentVariableW(testing::kChildSpawnProgramVariable, widen(self()).c_str());  // not named bot.exe
+    ClockWin32 clock;
+    BotLife life(processes, clock);
+    const auto launch = [&](bool breakAway) {
+        DeleteFileW(widen(spawn).c_str());
+        SetEnvironmentVariableW(testing::kChildSpawnVariable, widen(spawn).c_str());
+        SetEnvironmentVariableW(testing::kChildBreakawayVariable, breakAway ? L"1" : nullptr);
+        EXPECT_TRUE(life.launch(bot, Starter::User).started);
+        for (int i = 0; i < 200 && testing::readWhole(spawn).empty(); ++i) Sleep(50);
+        const DWORD id = static_cast<DWORD>(std::stoul("0" + testing::readWhole(spawn)));
+        return ownHandle(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id));
+    };
+
+    const UniqueHandle started = launch(false);
+    ASSERT_TRUE(started);
+    const ULONGLONG stopAt = GetTickCount64();
+    life.stop();
+    EXPECT_LT(GetTickCount64() - stopAt, 1500u) << "the stop waits for nothing";
+    // The kill by name leaves it running; its end falls due a few seconds later.
+    EXPECT_EQ(WaitForSingleObject(started.get(), BotLife::kEndWhatItStartedAfterMs - 500), WAIT_TIMEOUT);
+    while (WaitForSingleObject(started.get(), 50) == WAIT_TIMEOUT &&
+           GetTickCount64() - stopAt < BotLife::kEndWhatItStartedAfterMs + 3000)
+        life.due();
+    EXPECT_EQ(WaitForSingleObject(started.get(), 0), WAIT_OBJECT_0);
+
+    const UniqueHandle brokeAway = launch(true);
+    ASSERT_TRUE(brokeAway) << "the bot's CreateProcess with CREATE_BREAKAWAY_FROM_JOB failed";
+    TerminateProcess(brokeAway.get(), 1);
+    life.stop();
+    life.waitForPendingKills();
+    for (const wchar_t* name :
+         {testing::kChildSleepVariable, testing::kChildReportVariable, testing::kChildSpawnVariable,
+          testing::kChildSpawnProgramVariable, testing::kChildBreakawayVariable})
+        SetEnvironmentVariableW(name, nullptr);
 }
 
 TEST_F(ProcessStarterWin32Test, CommandLinesRunTheSystemFoldersProgramAndTheirEndIsSeen) {
