@@ -9,8 +9,9 @@
 namespace tavrio::win32 {
 namespace {
 
-// The boxes open on this thread, innermost last: MessageBoxW keeps its dialog to itself, so each show notes the
-// dialog it creates through a hook that lives as long as its box.
+// The boxes open on this thread in the order they were shown (a nested one always returns first), null where the
+// dialog is unknown: MessageBoxW keeps its dialog to itself, so each show notes the dialog it creates through a hook
+// that lives as long as its box.
 thread_local std::vector<HWND> openBoxes;
 
 LRESULT CALLBACK noteTheBox(int code, WPARAM wParam, LPARAM lParam) {
@@ -25,12 +26,17 @@ LRESULT CALLBACK noteTheBox(int code, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-void MessageBoxesWin32::closeLatest() {
-    for (auto box = openBoxes.rbegin(); box != openBoxes.rend(); ++box) {
-        if (*box != nullptr && IsWindow(*box)) {
-            PostMessageW(*box, WM_COMMAND, IDOK, 0);
-            return;
-        }
+// A box whose hook failed stays unknown and is never closed: closing another in its place could end a box the user
+// still has to read.
+void MessageBoxesWin32::closeBox(std::size_t depth) {
+    if (depth == 0 || depth > openBoxes.size()) return;
+    const HWND box = openBoxes[depth - 1];
+    if (box != nullptr && IsWindow(box)) PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+void MessageBoxesWin32::closeAll() {
+    for (const HWND box : openBoxes) {
+        if (box != nullptr && IsWindow(box)) PostMessageW(box, WM_COMMAND, IDOK, 0);
     }
 }
 

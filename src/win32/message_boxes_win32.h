@@ -13,7 +13,8 @@ public:
     // The boxes are owned by the main window, whatever its handle is when one is shown.
     explicit MessageBoxesWin32(WindowHost& owner) : owner_(owner) {}
     void show(const std::string& text, MessageIcon icon) override;
-    void closeLatest() override;
+    void closeBox(std::size_t depth) override;
+    void closeAll() override;
 
 private:
     WindowHost& owner_;

@@ -7,7 +7,7 @@
 namespace tavrio::win32 {
 namespace {
 
-constexpr UINT_PTR kPollTimerId = 1, kTrayRetryTimerId = 2, kRestartTimerId = 3;
+constexpr UINT_PTR kPollTimerId = 1, kTrayRetryTimerId = 2, kBotLifeTimerId = 3;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;  // fixed single border, close button only
 constexpr DWORD kWindowExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
 constexpr int kMiddleButton = 4;
@@ -85,8 +85,8 @@ void PanelWindow::setTrayRetryTimer(std::uint32_t milliseconds) {
     setOrKillTimer(window_, kTrayRetryTimerId, milliseconds);
 }
 
-void PanelWindow::setRestartTimer(std::uint32_t milliseconds) {
-    setOrKillTimer(window_, kRestartTimerId, milliseconds);
+void PanelWindow::setBotLifeTimer(std::uint32_t milliseconds) {
+    setOrKillTimer(window_, kBotLifeTimerId, milliseconds);
 }
 
 void PanelWindow::pumpPendingEvents() {
@@ -109,14 +109,22 @@ void PanelWindow::showPopupMenu() {
     GetCursorPos(&at);
     // Without this the menu stays open when the user clicks somewhere else (the window is usually hidden).
     SetForegroundWindow(window_);
+    ++popupsOpen_;
     const UINT chosen = static_cast<UINT>(
         TrackPopupMenu(mirror_.menu(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr));
+    --popupsOpen_;
     // Gives the window a message after the menu, so that the next menu opens and closes properly.
     PostMessageW(window_, WM_NULL, 0, 0);
     // The item's action runs before the menu call returns to the tray icon, as the core relies on. A close that
     // came while the menu was open may have destroyed the window.
     const std::optional<ControlId> item = controlOfCommand(static_cast<int>(chosen));
     if (item && form_ != nullptr) form_->click(*item);
+}
+
+void PanelWindow::closePopupMenu() {
+    // TrackPopupMenu's loop keeps running, and the program with it, until the menu closes; EndMenu makes it return
+    // with no choice. Only our own menu: any other menu of the thread is none of the program's end.
+    if (popupsOpen_ > 0) EndMenu();
 }
 
 std::uint32_t PanelWindow::windowHandle() { return toHandle32(window_); }
@@ -167,7 +175,7 @@ LRESULT PanelWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             if (wParam == kPollTimerId) form_->timerTick();
             if (wParam == kTrayRetryTimerId) form_->trayRetryTick();
-            if (wParam == kRestartTimerId) form_->restartTick();
+            if (wParam == kBotLifeTimerId) form_->botLifeTick();
             return 0;
         // The tray icon's notifications arrive here too: its callback message is WM_MOUSEMOVE, with the
         // notification code where the x position would be.
@@ -196,6 +204,10 @@ LRESULT PanelWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_CLOSE: form_->end(EndReason::OutsideClose); return 0;
         case WM_QUERYENDSESSION: return TRUE;
+        // TRUE grants whatever a power event asks; only the switch between mains and battery concerns the core.
+        case WM_POWERBROADCAST:
+            if (wParam == PBT_APMPOWERSTATUSCHANGE) form_->powerChanged();
+            return TRUE;
         // Windows may end the process as soon as this returns, so the program ends in it.
         case WM_ENDSESSION:
             if (wParam != FALSE) form_->end(EndReason::SessionEnd);
@@ -203,7 +215,7 @@ LRESULT PanelWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DESTROY:
             KillTimer(window_, kPollTimerId);
             KillTimer(window_, kTrayRetryTimerId);
-            KillTimer(window_, kRestartTimerId);
+            KillTimer(window_, kBotLifeTimerId);
             // Nothing reaches the core, nor a destroyed control, from here on.
             form_ = nullptr;
             mirror_.forget();

@@ -34,9 +34,10 @@ public:
     void setWindowVisible(bool visible) override;
     void setTimerInterval(std::uint32_t milliseconds) override;
     void setTrayRetryTimer(std::uint32_t milliseconds) override;
-    void setRestartTimer(std::uint32_t milliseconds) override;
+    void setBotLifeTimer(std::uint32_t milliseconds) override;
     void pumpPendingEvents() override;
     void showPopupMenu() override;
+    void closePopupMenu() override;
     std::uint32_t windowHandle() override;
     std::optional<std::uint32_t> pictureIcon(int index) override { return mirror_.trayIcon(index); }
     void end(WindowEnd how) override;
@@ -59,6 +60,7 @@ private:
     DWORD failure_ = 0;
     Form1* form_ = nullptr;  // from the attach until WM_DESTROY
     UINT taskbarCreatedMessage_ = 0;
+    int popupsOpen_ = 0;  // calls inside TrackPopupMenu
     ControlMirror mirror_;
 };
 

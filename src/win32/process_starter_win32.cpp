@@ -55,7 +55,9 @@ private:
 UniqueHandle jobEndingWithThePanel() {
     UniqueHandle job = ownHandle(CreateJobObjectW(nullptr, nullptr));
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    // Without BREAKAWAY_OK, a CreateProcess with CREATE_BREAKAWAY_FROM_JOB in the bot fails with access denied
+    // instead of starting a program that outlives the job.
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_BREAKAWAY_OK;
     if (job && !SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
         job.reset();
     }
@@ -102,21 +104,13 @@ StartResult start(const wchar_t* applicationName, std::wstring commandLine, Wind
     return result;
 }
 
-// The program is named exactly, and the command line only repeats it in quotes: a folder whose name has blanks
-// ("C:\My Bot\bot.exe") can never make Windows start "C:\My.exe" instead.
-StartResult startNamed(const std::string& applicationPath, WindowMode mode, bool supervised) {
-    const std::wstring path = widen(applicationPath);
-    return start(path.c_str(), L"\"" + path + L"\"", mode, supervised);
-}
-
 }  // namespace
 
-StartResult ProcessStarterWin32::startProgram(const std::string& applicationPath, WindowMode mode) {
-    return startNamed(applicationPath, mode, false);
-}
-
 StartResult ProcessStarterWin32::startSupervised(const std::string& applicationPath, WindowMode mode) {
-    return startNamed(applicationPath, mode, true);
+    // The program is named exactly, and the command line only repeats it in quotes: a folder whose name has blanks
+    // ("C:\My Bot\bot.exe") can never make Windows start "C:\My.exe" instead.
+    const std::wstring path = widen(applicationPath);
+    return start(path.c_str(), L"\"" + path + L"\"", mode, true);
 }
 
 StartResult ProcessStarterWin32::startCommandLine(const std::string& commandLine, WindowMode mode) {

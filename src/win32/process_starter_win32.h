@@ -6,7 +6,6 @@ namespace tavrio::win32 {
 
 class ProcessStarterWin32 final : public ProcessStarter {
 public:
-    StartResult startProgram(const std::string& applicationPath, WindowMode mode) override;
     StartResult startSupervised(const std::string& applicationPath, WindowMode mode) override;
     StartResult startCommandLine(const std::string& commandLine, WindowMode mode) override;
 };

@@ -3,7 +3,6 @@
 #include "win32/clock_win32.h"
 #include "win32/file_system_win32.h"
 #include "win32/http_client_win32.h"
-#include "win32/icon_factory_win32.h"
 #include "win32/message_boxes_win32.h"
 #include "win32/panel_window.h"
 #include "win32/process_starter_win32.h"
@@ -11,6 +10,7 @@
 #include "win32/program_info.h"
 #include "win32/shell_tray_win32.h"
 #include "win32/single_instance.h"
+#include "win32/system_power_win32.h"
 #include "win32/text_codec_win32.h"
 #include "win32/wide_text.h"
 #include "win32/win32.h"
@@ -43,10 +43,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ProcessStarterWin32 processes;
     MessageBoxesWin32 messages(window);
     HttpClientWin32 http;
-    IconFactoryWin32 icons;
     ProfileReaderWin32 profile;
     ShellTrayWin32 shell;
-    Form1 form(Services{files, codec, processes, clock, messages, http, icons, profile, shell, window, programFolder(),
+    SystemPowerWin32 power;
+    Form1 form(Services{files, codec, processes, clock, messages, http, profile, shell, window, power, programFolder(),
                         revisionNumber(), programAndSystem()});
     // The window and its controls exist before the load, which already shows texts and may press START.
     if (!window.create() || !window.attach(form)) {

@@ -1,12 +1,10 @@
-// The shell record's conversion, the icons built from bitmaps, and where a QR code lands in its square.
+// The shell record's conversion, and where a QR code lands in its square.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "tray/tray_record.h"
-#include "win32/icon_factory_win32.h"
 #include "win32/qr_code_control.h"
 #include "win32/resource_ids.h"
 #include "win32/shell_tray_win32.h"
@@ -144,91 +142,6 @@ TEST(ShellTrayWin32, OnlyWhatChangesTheShownIconReachesTheShell) {
     EXPECT_TRUE(call(modify, NIF_MESSAGE, nullptr, ""));
     EXPECT_TRUE(call(modify, NIF_TIP, nullptr, "QR Pl. Scan"));
     EXPECT_FALSE(call(modify, NIF_TIP, nullptr, "QR Pl. Scan"));
-}
-
-// A 32 x 32 top-down 32-bit bitmap whose pixel (x, y) is `colour` inside `square`, `other` elsewhere.
-UniqueBitmap makeBitmap(COLORREF colour, COLORREF other, RECT square, int width = 32, int height = 32) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    auto* pixels = static_cast<std::uint32_t*>(bits);
-    const auto asDib = [](COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); };
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const bool inside = x >= square.left && x < square.right && y >= square.top && y < square.bottom;
-            pixels[y * width + x] = asDib(inside ? colour : other);
-        }
-    }
-    GdiFlush();
-    return bitmap;
-}
-
-COLORREF pixelOf(HBITMAP bitmap, int x, int y) {
-    UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-    ScopedSelect selected(dc.get(), bitmap);
-    return GetPixel(dc.get(), x, y);
-}
-
-// The icon's mask as one flag per pixel: true = transparent.
-std::vector<bool> maskOf(HICON icon, int width, int height) {
-    ICONINFO info{};
-    GetIconInfo(icon, &info);
-    UniqueBitmap mask(info.hbmMask), colour(info.hbmColor);
-    std::vector<bool> transparent;
-    UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-    ScopedSelect selected(dc.get(), mask.get());
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) transparent.push_back(GetPixel(dc.get(), x, y) == RGB(255, 255, 255));
-    }
-    return transparent;
-}
-
-constexpr COLORREF kMagenta = RGB(255, 0, 255), kGreen = RGB(0, 160, 0);
-
-TEST(IconFactoryWin32, TheTransparentColourVanishesAndTurnsBlackInThePicture) {
-    IconFactoryWin32 icons;
-    UniqueBitmap picture = makeBitmap(kGreen, kMagenta, RECT{8, 8, 24, 24});
-    const std::uint32_t icon = icons.transparentIconFromBitmap(toHandle32(picture.get()), kMagenta);
-    ASSERT_NE(icon, 0u);
-
-    const std::vector<bool> transparent = maskOf(fromHandle32<HICON>(icon), 32, 32);
-    EXPECT_TRUE(transparent[0]);
-    EXPECT_TRUE(transparent[7 * 32 + 31]);
-    EXPECT_FALSE(transparent[8 * 32 + 8]);
-    EXPECT_FALSE(transparent[23 * 32 + 23]);
-    EXPECT_EQ(pixelOf(picture.get(), 0, 0), RGB(0, 0, 0));
-    EXPECT_EQ(pixelOf(picture.get(), 10, 10), kGreen);
-    icons.destroyIcon(icon);
-}
-
-TEST(IconFactoryWin32, AnOpaqueIconKeepsEveryPixelAndTheBitmapsSize) {
-    IconFactoryWin32 icons;
-    UniqueBitmap picture = makeBitmap(kGreen, kMagenta, RECT{0, 0, 5, 5}, 48, 40);
-    const std::uint32_t icon = icons.iconFromBitmap(toHandle32(picture.get()));
-    ASSERT_NE(icon, 0u);
-    ICONINFO info{};
-    ASSERT_TRUE(GetIconInfo(fromHandle32<HICON>(icon), &info));
-    UniqueBitmap mask(info.hbmMask), colour(info.hbmColor);
-    BITMAP size{};
-    GetObjectW(colour.get(), sizeof size, &size);
-    EXPECT_EQ(size.bmWidth, 48);
-    EXPECT_EQ(size.bmHeight, 40);
-    const std::vector<bool> transparent = maskOf(fromHandle32<HICON>(icon), 48, 40);
-    EXPECT_EQ(std::count(transparent.begin(), transparent.end(), true), 0);
-    EXPECT_EQ(pixelOf(picture.get(), 30, 30), kMagenta);  // the picture itself is not touched
-    icons.destroyIcon(icon);
-}
-
-TEST(IconFactoryWin32, NoIconFromSomethingThatIsNoBitmap) {
-    IconFactoryWin32 icons;
-    EXPECT_EQ(icons.iconFromBitmap(0), 0u);
-    EXPECT_EQ(icons.transparentIconFromBitmap(0, kMagenta), 0u);
-    icons.destroyIcon(0);  // harmless
 }
 
 TEST(QrPlacement, WholePixelsPerModuleCentredInTheSquare) {

@@ -11,7 +11,6 @@
 #include "app/main_window.h"
 #include "test_support.h"
 #include "win32/file_system_win32.h"
-#include "win32/icon_factory_win32.h"
 #include "win32/message_boxes_win32.h"
 #include "win32/panel_window.h"
 #include "win32/profile_reader_win32.h"
@@ -22,19 +21,19 @@
 namespace tavrio::win32 {
 namespace {
 
-struct Recorder : ProcessStarter, Clock, MessageBoxes, HttpClient, ShellTray {
-    void closeLatest() override {}
+struct Recorder : ProcessStarter, Clock, MessageBoxes, HttpClient, ShellTray, SystemPower {
+    void closeBox(std::size_t) override {}
+    void closeAll() override {}
     std::vector<std::string> commands;
     std::vector<std::uint32_t> sleeps;
     std::vector<std::string> boxes;
     std::vector<std::pair<TrayMessage, TrayRecordBytes>> tray;
     bool shellRefuses = false;
 
-    StartResult startProgram(const std::string& path, WindowMode) override {
+    StartResult startSupervised(const std::string& path, WindowMode) override {
         commands.push_back("program " + path);
         return {true, 4242, "", nullptr};
     }
-    StartResult startSupervised(const std::string& path, WindowMode mode) override { return startProgram(path, mode); }
     StartResult startCommandLine(const std::string& line, WindowMode) override {
         commands.push_back("command " + line);
         return {true, 1, "", nullptr};
@@ -48,6 +47,9 @@ struct Recorder : ProcessStarter, Clock, MessageBoxes, HttpClient, ShellTray {
         tray.emplace_back(message, record);
         return !shellRefuses;
     }
+    bool onMainsPower() override { return true; }
+    void keepSystemAwake(bool) override {}
+    void registerForRestart() override {}
 };
 
 int iconSide(HICON icon) {
@@ -66,7 +68,7 @@ protected:
         folder.write(".env", "PORT=3033\r\nTAVRIO_API_KEY=qvx\r\nCOMPNEYNAME=demo shop\r\n");
         ASSERT_TRUE(window->create());
         form = std::make_unique<Form1>(
-            Services{files, codec, fake, fake, fake, fake, icons, profile, fake, *window, folder.path(), 7});
+            Services{files, codec, fake, fake, fake, fake, profile, fake, *window, fake, folder.path(), 7});
         ASSERT_TRUE(window->attach(*form));
         form->load();
     }
@@ -106,7 +108,6 @@ protected:
     testing::TempFolder folder;
     FileSystemWin32 files;
     TextCodecWin32 codec;
-    IconFactoryWin32 icons;
     ProfileReaderWin32 profile;
     Recorder fake;
     std::unique_ptr<PanelWindow> window = std::make_unique<PanelWindow>(GetModuleHandleW(nullptr));
@@ -292,7 +293,7 @@ std::vector<HWND> openBoxes() {
 }
 
 // A tick that runs inside the boxes' own loops, as the window's timer does while a box waits: it opens a second
-// box inside the first, then closes the latest one at a time.
+// box inside the first, closes that one by its depth, then every box left.
 struct NestedBoxes {
     MessageBoxesWin32* boxes = nullptr;
     int step = 0, ticks = 0, boxesLeftAfterInner = -1;
@@ -315,17 +316,17 @@ void CALLBACK nestedBoxesTick(HWND, UINT, UINT_PTR, DWORD) {
             break;
         case 1:
             nested.step = 2;
-            nested.boxes->closeLatest();
+            nested.boxes->closeBox(2);
             break;
         case 3:
             nested.step = 4;
-            nested.boxes->closeLatest();
+            nested.boxes->closeAll();
             break;
         default: break;
     }
 }
 
-TEST_F(PanelWindowTest, ClosingTheLatestBoxEndsItsShowAndLeavesTheBoxBeneathOpen) {
+TEST_F(PanelWindowTest, ClosingABoxByItsDepthEndsItsShowAndLeavesTheBoxBeneathOpen) {
     MessageBoxesWin32 boxes(*window);
     nested = {&boxes};
     const UINT_PTR timer = SetTimer(nullptr, 0, 100, nestedBoxesTick);
@@ -333,10 +334,10 @@ TEST_F(PanelWindowTest, ClosingTheLatestBoxEndsItsShowAndLeavesTheBoxBeneathOpen
     KillTimer(nullptr, timer);
     EXPECT_TRUE(nested.innerReturned);
     EXPECT_EQ(nested.boxesLeftAfterInner, 1) << "only the inner box closed";
-    EXPECT_EQ(nested.step, 4) << "the outer one closed by the second call, not the safety net";
+    EXPECT_EQ(nested.step, 4) << "the outer one closed by closeAll, not the safety net";
     EXPECT_LE(nested.ticks, 200);
     EXPECT_TRUE(openBoxes().empty());
-    boxes.closeLatest();  // none open: nothing to close, nothing breaks
+    boxes.closeBox(1);  // none open: nothing to close, nothing breaks
 }
 
 }  // namespace

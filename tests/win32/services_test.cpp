@@ -2,6 +2,7 @@
 // data.
 #include <gtest/gtest.h>
 
+#include "app/bot_life.h"
 #include "test_support.h"
 #include "win32/clock_win32.h"
 #include "win32/file_system_win32.h"
@@ -178,7 +179,7 @@ protected:
     // The test program itself, started as a child that writes its show mode into `report`.
     std::string startSelf(WindowMode mode) {
         SetEnvironmentVariableW(testing::kChildReportVariable, widen(report).c_str());
-        const StartResult result = processes.startProgram(self(), mode);
+        const StartResult result = processes.startSupervised(self(), mode);
         SetEnvironmentVariableW(testing::kChildReportVariable, nullptr);
         EXPECT_TRUE(result.started) << result.errorText;
         EXPECT_NE(result.processId, 0u);
@@ -223,7 +224,7 @@ TEST_F(ProcessStarterWin32Test, WaitingForTheEndRepaintsButTakesNoInput) {
 
     SetEnvironmentVariableW(testing::kChildSleepVariable, L"1500");
     SetEnvironmentVariableW(testing::kChildReportVariable, widen(report).c_str());
-    const StartResult child = processes.startProgram(self(), WindowMode::Hidden);
+    const StartResult child = processes.startSupervised(self(), WindowMode::Hidden);
     SetEnvironmentVariableW(testing::kChildReportVariable, nullptr);
     SetEnvironmentVariableW(testing::kChildSleepVariable, nullptr);
     ASSERT_TRUE(child.started);
@@ -242,7 +243,7 @@ TEST_F(ProcessStarterWin32Test, WaitingForTheEndRepaintsButTakesNoInput) {
 }
 
 TEST_F(ProcessStarterWin32Test, AMissingProgramIsReportedWithTheSystemsText) {
-    const StartResult result = processes.startProgram(folder.at("bot.exe"), WindowMode::Hidden);
+    const StartResult result = processes.startSupervised(folder.at("bot.exe"), WindowMode::Hidden);
     EXPECT_FALSE(result.started);
     EXPECT_EQ(result.errorText, systemMessage(ERROR_FILE_NOT_FOUND));
     EXPECT_NE(result.errorText.back(), '\n');
@@ -252,7 +253,7 @@ TEST_F(ProcessStarterWin32Test, AFolderWithBlanksNeverStartsAnotherProgram) {
     // "<folder>\My Bot\bot.exe" is missing, while "<folder>\My.exe" exists: only the named file may start.
     CopyFileW(widen(self()).c_str(), widen(folder.at("My.exe")).c_str(), FALSE);
     SetEnvironmentVariableW(testing::kChildReportVariable, widen(report).c_str());
-    const StartResult result = processes.startProgram(folder.at("My Bot\\bot.exe"), WindowMode::Hidden);
+    const StartResult result = processes.startSupervised(folder.at("My Bot\\bot.exe"), WindowMode::Hidden);
     SetEnvironmentVariableW(testing::kChildReportVariable, nullptr);
     EXPECT_FALSE(result.started);
     Sleep(500);
@@ -260,7 +261,6 @@ TEST_F(ProcessStarterWin32Test, AFolderWithBlanksNeverStartsAnotherProgram) {
 }
 
 // A supervised program and the program it started end together: when asked to, and when its owner drops it.
-// An unsupervised one is ended alone.
 TEST_F(ProcessStarterWin32Test, ASupervisedProgramEndsWithEverythingItStarted) {
     const std::string spawn = folder.at("spawn.txt");
     SetEnvironmentVariableW(testing::kChildSleepVariable, L"60000");
@@ -291,14 +291,50 @@ TEST_F(ProcessStarterWin32Test, ASupervisedProgramEndsWithEverythingItStarted) {
     dropped.process.reset();
     EXPECT_TRUE(ends(bot.get()));
     EXPECT_TRUE(ends(droppedChild.get()));
-
-    const StartResult alone = processes.startProgram(self(), WindowMode::Hidden);
     SetEnvironmentVariableW(testing::kChildReportVariable, nullptr);
     SetEnvironmentVariableW(testing::kChildSleepVariable, nullptr);
-    ASSERT_TRUE(alone.started);
-    EXPECT_TRUE(alone.process->endWithEverythingItStarted());
-    EXPECT_TRUE(alone.process->waitForEnd(20000));
-    EXPECT_EQ(alone.process->exitCode(), std::optional<std::uint32_t>(1));
+}
+
+// A stop kills bot.exe by name at once; what the bot started ends a few seconds later, unless it broke away.
+TEST_F(ProcessStarterWin32Test, WhatAStoppedBotStartedEndsSoonAfterUnlessItBrokeAway) {
+    const std::string bot = folder.at("bot.exe"), spawn = folder.at("spawn.txt");
+    ASSERT_TRUE(CopyFileW(widen(self()).c_str(), widen(bot).c_str(), FALSE));
+    SetEnvironmentVariableW(testing::kChildSleepVariable, L"60000");
+    SetEnvironmentVariableW(testing::kChildReportVariable, widen(report).c_str());
+    SetEnvironmentVariableW(testing::kChildSpawnProgramVariable, widen(self()).c_str());  // not named bot.exe
+    ClockWin32 clock;
+    BotLife life(processes, clock);
+    const auto launch = [&](bool breakAway) {
+        DeleteFileW(widen(spawn).c_str());
+        SetEnvironmentVariableW(testing::kChildSpawnVariable, widen(spawn).c_str());
+        SetEnvironmentVariableW(testing::kChildBreakawayVariable, breakAway ? L"1" : nullptr);
+        EXPECT_TRUE(life.launch(bot, Starter::User).started);
+        for (int i = 0; i < 200 && testing::readWhole(spawn).empty(); ++i) Sleep(50);
+        const DWORD id = static_cast<DWORD>(std::stoul("0" + testing::readWhole(spawn)));
+        return ownHandle(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id));
+    };
+
+    const UniqueHandle started = launch(false);
+    ASSERT_TRUE(started);
+    const ULONGLONG stopAt = GetTickCount64();
+    life.stop();
+    EXPECT_LT(GetTickCount64() - stopAt, 1500u) << "the stop waits for nothing";
+    // The kill by name leaves it running; its end falls due a few seconds later.
+    EXPECT_EQ(WaitForSingleObject(started.get(), BotLife::kEndWhatItStartedAfterMs - 500), WAIT_TIMEOUT);
+    while (WaitForSingleObject(started.get(), 50) == WAIT_TIMEOUT &&
+           GetTickCount64() - stopAt < BotLife::kEndWhatItStartedAfterMs + 3000)
+        life.due();
+    EXPECT_EQ(WaitForSingleObject(started.get(), 0), WAIT_OBJECT_0);
+
+    const UniqueHandle brokeAway = launch(true);
+    ASSERT_TRUE(brokeAway) << "the bot's CreateProcess with CREATE_BREAKAWAY_FROM_JOB failed";
+    TerminateProcess(brokeAway.get(), 1);
+    life.stop();
+    life.waitForPendingKills();
+    for (const wchar_t* name :
+         {testing::kChildSleepVariable, testing::kChildReportVariable, testing::kChildSpawnVariable,
+          testing::kChildSpawnProgramVariable, testing::kChildBreakawayVariable})
+        SetEnvironmentVariableW(name, nullptr);
 }
 
 TEST_F(ProcessStarterWin32Test, CommandLinesRunTheSystemFoldersProgramAndTheirEndIsSeen) {

@@ -43,12 +43,16 @@ int main(int argc, char** argv) {
         wchar_t spawn[MAX_PATH * 2] = {};
         if (GetEnvironmentVariableW(tavrio::win32::testing::kChildSpawnVariable, spawn, MAX_PATH * 2) > 0) {
             SetEnvironmentVariableW(tavrio::win32::testing::kChildSpawnVariable, nullptr);
-            wchar_t self[MAX_PATH] = {};
-            GetModuleFileNameW(nullptr, self, MAX_PATH);
+            using tavrio::win32::testing::kChildBreakawayVariable, tavrio::win32::testing::kChildSpawnProgramVariable;
+            wchar_t program[MAX_PATH * 2] = {};
+            if (GetEnvironmentVariableW(kChildSpawnProgramVariable, program, MAX_PATH * 2) == 0)
+                GetModuleFileNameW(nullptr, program, MAX_PATH);
+            const DWORD flags =
+                GetEnvironmentVariableW(kChildBreakawayVariable, nullptr, 0) > 0 ? CREATE_BREAKAWAY_FROM_JOB : 0;
             STARTUPINFOW startup{};
             startup.cb = sizeof startup;
             PROCESS_INFORMATION child{};
-            if (CreateProcessW(self, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child)) {
+            if (CreateProcessW(program, nullptr, nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup, &child)) {
                 CloseHandle(child.hThread);
                 CloseHandle(child.hProcess);
                 std::ofstream(std::filesystem::path(spawn)) << child.dwProcessId;

@@ -11,6 +11,9 @@ inline constexpr wchar_t kChildReportVariable[] = L"TAVRIO_WIN32_TEST_CHILD_REPO
 inline constexpr wchar_t kChildSleepVariable[] = L"TAVRIO_WIN32_TEST_CHILD_SLEEP_MS";
 // When set too, the child first starts a child of its own in the same mode and writes that one's id into this file.
 inline constexpr wchar_t kChildSpawnVariable[] = L"TAVRIO_WIN32_TEST_CHILD_SPAWN";
+// With the spawn: the program it starts instead of itself, and, when set, with CREATE_BREAKAWAY_FROM_JOB.
+inline constexpr wchar_t kChildSpawnProgramVariable[] = L"TAVRIO_WIN32_TEST_CHILD_SPAWN_PROGRAM";
+inline constexpr wchar_t kChildBreakawayVariable[] = L"TAVRIO_WIN32_TEST_CHILD_BREAKAWAY";
 
 // A new empty folder under the system's temporary folder, removed with everything in it at the end.
 class TempFolder {
