@@ -44,6 +44,12 @@ ControlSet designLayout() {
     at(ControlId::Image1_0) = make(K::Picture, "", 2280, 1080, 480, 480);
     at(ControlId::Image1_1) = make(K::Picture, "", 3000, 840, 480, 480);
     at(ControlId::Image1_2) = make(K::Picture, "", 1680, 840, 480, 480);
+    at(ControlId::mnuState) = make(K::MenuItem, "Stopped", 0, 0, 0, 0);
+    at(ControlId::mnuState).enabled = false;
+    at(ControlId::mnuOutage) = make(K::MenuItem, "", 0, 0, 0, 0, false);
+    at(ControlId::mnuOutage).enabled = false;
+    at(ControlId::mnuLog) = make(K::MenuItem, "Open the support log (TavrioPanel.log)", 0, 0, 0, 0);
+    at(ControlId::mnuSeparator) = make(K::MenuSeparator, "", 0, 0, 0, 0);
     at(ControlId::mnustart) = make(K::MenuItem, "&Start", 0, 0, 0, 0);
     at(ControlId::mnuOpen) = make(K::MenuItem, "&Open", 0, 0, 0, 0);
     at(ControlId::mnuStop) = make(K::MenuItem, "Sto&p", 0, 0, 0, 0);

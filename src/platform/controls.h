@@ -33,8 +33,12 @@ enum class ControlId : std::uint8_t {
     Image1_0,  // stopped
     Image1_1,  // ready
     Image1_2,  // shown by nothing
-    // The tray popup menu's items.
-    mnustart,  // "&Start": START
+    // The tray popup menu's items, in their order.
+    mnuState,      // grey: where the bot stands and since when
+    mnuOutage,     // grey: the last outage, shown once there was one
+    mnuLog,        // opens the support log
+    mnuSeparator,  // a line between them and the four below
+    mnustart,      // "&Start": START
     mnuOpen,   // "&Open": shows the window
     mnuStop,   // "Sto&p": STOP
     exitapp,   // "Exit": STOP, then the program ends
@@ -44,7 +48,7 @@ enum class ControlId : std::uint8_t {
 constexpr std::size_t kControlCount = static_cast<std::size_t>(ControlId::Count);
 constexpr std::size_t indexOf(ControlId id) { return static_cast<std::size_t>(id); }
 
-enum class ControlKind : std::uint8_t { Button, TextBox, Label, QrCode, Picture, MenuItem };
+enum class ControlKind : std::uint8_t { Button, TextBox, Label, QrCode, Picture, MenuItem, MenuSeparator };
 
 // 0x00BBGGRR, as Windows stores colours.
 constexpr std::int32_t kDefaultColor = -1;

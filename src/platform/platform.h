@@ -92,6 +92,9 @@ public:
     // Starts a console command line, its first word being a program of the system folder (never searched for),
     // not waited for.
     virtual StartResult startCommandLine(const std::string& commandLine, WindowMode mode) = 0;
+    // Opens the text file in the system's Notepad, the one in the Windows folder (never one found elsewhere), not
+    // waited for.
+    virtual StartResult startNotepad(const std::string& filePath) = 0;
 };
 
 // A moment on the local wall clock, and the zone's offset from UTC at that moment (east of Greenwich positive).
@@ -105,7 +108,7 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual void sleepMs(std::uint32_t milliseconds) = 0;
-    // Milliseconds since some fixed moment, for measuring a wait's budget.
+    // Milliseconds since the system started: for measuring a wait's budget, and for how long ago Windows started.
     virtual std::uint64_t nowMs() = 0;
     // The local date and time now, for time stamps people read.
     virtual LocalTime localTime() = 0;

@@ -92,6 +92,10 @@ public:
     std::function<void()> onWaitForEnd;  // messages sent from outside, arriving while the panel waits for a process
     StartResult startSupervised(const std::string& applicationPath, WindowMode mode) override;
     StartResult startCommandLine(const std::string& commandLine, WindowMode mode) override;
+    StartResult startNotepad(const std::string& filePath) override {
+        log.push_back("notepad " + filePath);
+        return {true, 7, "", nullptr};
+    }
 
     // ---- Waits: run `onSleep` (a bot writing files meanwhile, say) instead of sleeping
     std::function<void(std::uint32_t)> onSleep;
