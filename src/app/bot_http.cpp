@@ -83,6 +83,13 @@ HttpRequest sendTextRequest(const std::string& phone, const std::string& text) {
     return request;
 }
 
+HttpRequest alertRequest(const std::string& phone, const std::string& text) {
+    HttpRequest request = sendTextRequest(phone, text);
+    constexpr std::int32_t kPhaseMs = 5000;
+    request.timeouts = {kPhaseMs, kPhaseMs, kPhaseMs, kPhaseMs};
+    return request;
+}
+
 std::string sendTextBody(const std::string& phone, const std::string& text) {
     // JSON is UTF-8: a malformed byte would make the whole body unreadable, so it goes as U+FFFD.
     std::string body = "{\"phone\":";

@@ -22,6 +22,9 @@ HttpRequest phoneRequest();
 // Send Massage's POST of `/send-text`, with the body below; each phase has WinHTTP's own default.
 HttpRequest sendTextRequest(const std::string& phone, const std::string& text);
 
+// The owner's alert: Send's request, but 5 s for each phase, as the bot is on this machine and ready.
+HttpRequest alertRequest(const std::string& phone, const std::string& text);
+
 // {"phone":"...","text":"..."}: both members in that order, no white space, every character kept as typed,
 // with quotation marks, backslashes and control characters escaped as JSON requires; malformed UTF-8 as U+FFFD.
 std::string sendTextBody(const std::string& phone, const std::string& text);

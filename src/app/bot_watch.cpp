@@ -5,18 +5,11 @@
 
 #include "app/bot_http.h"
 #include "app/main_window.h"
+#include "app/outages.h"
 #include "text/utf8.h"
 
 namespace tavrio {
 namespace {
-
-std::string exitCodeText(std::uint32_t code) {
-    // Crashes end with a status such as 0xC0000005, which is known by its hexadecimal form.
-    if (code <= 0xFFFF) return std::to_string(code);
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(code));
-    return text;
-}
 
 // The local time `afterMs` from `now`, as a clock on the wall shows it.
 std::string wallClockAfter(const LocalTime& now, std::uint64_t afterMs) {
@@ -44,6 +37,7 @@ bool Form1::botEndedOnItsOwn() {
     // A bot that asked to be restarted may end before the restart; the restart is then still the poller's.
     if (markerExists(file::kRestartMarker)) return false;
     // Windows ending the session ends the bot too: nothing to start again.
+    if (isEndOnItsOwn(*code)) outageBegins("", *code);
     botStopped("bot.exe has stopped (exit code " + exitCodeText(*code) + ")", isEndOnItsOwn(*code));
     return true;
 }
@@ -66,6 +60,7 @@ void Form1::botStopped(const std::string& what, bool onItsOwn) {
     if (decision.next == Next::SlowRetry) {
         tray_.tooltip("bot.exe keeps stopping: next try at " + nextTry);
         if (!decision.justGaveUp) return note("Keep-running: the try did not last; the next one is at " + nextTry);
+        outages_.gaveUp();
         note("Keep-running gives up: " + std::to_string(KeepRunning::kEndsToGiveUp) +
              " ends within 10 minutes; it tries again every 15 minutes, or at START");
         tray_.balloon(what + ", again and again: it is tried again every 15 minutes (next at " + nextTry +
@@ -87,9 +82,12 @@ void Form1::botLifeTick() {
     armBotLifeTimer();
     if (!startNow) return;
     note(bot_.givenUp() ? "START by keep-running: the try every 15 minutes" : "START by keep-running, after the pause");
+    outages_.restarted();
     // Nobody may be there to answer a box: a bot that cannot be started again counts as one more end.
-    if (pressStart(Starter::Panel) == StartOutcome::NotLaunched)
+    if (pressStart(Starter::Panel) == StartOutcome::NotLaunched) {
+        outageBegins("could not start");
         botStopped("bot.exe could not be started again (" + launchError_ + ")", true);
+    }
 }
 
 void Form1::armBotLifeTimer() { s_.window.setBotLifeTimer(bot_.nextDueMs()); }
@@ -97,6 +95,7 @@ void Form1::armBotLifeTimer() { s_.window.setBotLifeTimer(bot_.nextDueMs()); }
 bool Form1::botHangs() {
     if (!bot_.hangs()) return false;
     note("bot.exe has not answered /phone for a minute: ended as hung");
+    outageBegins("not answering");
     botStopped("bot.exe stopped answering (" + bot_.lastPhoneFailure() + ")", true);
     return true;
 }

@@ -42,6 +42,7 @@ Form1::Operation::~Operation() {
 
 void Form1::load() {
     Operation operation(*this);
+    readTheLastRun();
     note("Tavrio Panel started: " + s_.programAndSystem + ", folder " + s_.programFolder);
     // After a crash or an update's restart, Windows brings the panel back, and with it (auto-start) the bot.
     s_.power.registerForRestart();
@@ -59,6 +60,12 @@ void Form1::load() {
     };
     const bool keepRunning = switchedOn("KeepRunning");
     bot_.configure(keepRunning, switchedOn("KeepAwake"));
+    const std::string alertSetting =
+        ReadIniValue(s_.files, s_.profile, path(file::kConfIni), "tavriobot", "AlertPhone", "");
+    alertPhone_ = AlertPlan::phoneOf(alertSetting);
+    if (alertPhone_) note("Alerts go to " + phoneForLog(*alertPhone_));
+    if (!alertPhone_ && !trimmed(alertSetting).empty())
+        note("AlertPhone is not used: a phone number has 8 to 15 digits");
     // The load goes on even when the user ended START meanwhile, but not once the program began to end.
     if (leadingNumber(autoStart) == 1) {
         note("START by auto-start");
@@ -114,6 +121,7 @@ void Form1::end(EndReason reason) {
                           : reason == EndReason::OutsideClose ? "closed from outside"
                                                               : "Windows is ending the session";
         note(std::string("STOP: ") + why);
+        if (reason == EndReason::Exit) userStopped();
         windowEnd_ = reason == EndReason::OutsideClose ? WindowEnd::Destroy : WindowEnd::EndProcess;
         // What the user sees ends now: the boxes and the menu close as their calls return, the icon leaves the
         // notification area, and nothing starts again.
@@ -170,8 +178,10 @@ void Form1::click(ControlId id) {
         case ControlId::Command1:
         case ControlId::mnuStop:
             note(id == ControlId::Command1 ? "STOP by the button" : "STOP from the tray menu");
+            userStopped();
             pressStop();
             break;
+        case ControlId::mnuLog: openSupportLog(); break;
         case ControlId::Command2: SendTextMessage(); break;
         case ControlId::Command3: removeSession(); break;
         case ControlId::mnuOpen: showWindow(); break;
@@ -192,7 +202,10 @@ void Form1::trayNotification(int button, std::uint16_t code) {
     if (!ending_) tray_.notification(button, code);
 }
 
-void Form1::RightClick() { s_.window.showPopupMenu(); }
+void Form1::RightClick() {
+    refreshMenuLines();
+    s_.window.showPopupMenu();
+}
 
 void Form1::taskbarCreated() {
     Operation operation(*this);

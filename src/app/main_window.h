@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/bot_life.h"
+#include "app/outages.h"
 #include "app/program_files.h"
 #include "log/support_log.h"
 #include "platform/controls.h"
@@ -34,6 +35,7 @@ struct Services {
     std::string programFolder;     // without a trailing backslash
     int revisionNumber = 0;        // the last of the four numbers of the program's version
     std::string programAndSystem;  // the whole version and the system it runs on, for the support log
+    std::string computerName;      // names the shop in an alert when .env names no company
 };
 
 // The user's own close (close button, window menu, Alt+F4); a close asked from outside (the task manager's
@@ -161,6 +163,21 @@ private:
     void askBehindTheBox();
     // The bot's life's timer, set to what it waits for next.
     void armBotLifeTimer();
+
+    // ---- What the owner learns (owner_news.cpp)
+    // Before the first line of this run: the gap since the last run, as the log's end tells it, and the alerts
+    // that today has had.
+    void readTheLastRun();
+    // The bot stopped being ready for a cause not the user's.
+    void outageBegins(const std::string& cause, std::optional<std::uint32_t> exitCode = std::nullopt);
+    // The user's STOP or Exit.
+    void userStopped();
+    // Each tick's look: an outage ends after a minute of ready, an alert due goes, a ready bot's hourly line.
+    void ownerTick();
+    void sendAlert();
+    // The tray menu's grey lines, made as the menu opens.
+    void refreshMenuLines();
+    void openSupportLog();
     void refreshPhoneLineWithTick();
     void refreshMessageCounter();
     std::string path(const char* nameWithBackslash) const;
@@ -225,6 +242,14 @@ private:
     int phoneFailures_ = 0;          // in a row, for the log (web_request.cpp)
     std::string linkedPhone_;        // as the last `/phone` answer named it, for the log (status_poller.cpp)
     std::string launchError_;        // why the last launch failed (bot_launch.cpp)
+
+    // owner_news.cpp
+    Outages outages_;
+    AlertPlan alerts_;
+    std::optional<std::string> alertPhone_;  // the owner's, digits only
+    bool wasReady_ = false;                  // at the last look, for the alert's retry at the next ready
+    std::uint64_t lastReadyLineMs_ = 0;
+    std::optional<std::uint64_t> readySinceMs_;
 };
 
 }  // namespace tavrio

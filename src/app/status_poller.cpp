@@ -41,6 +41,7 @@ void Form1::timerTick() {
                                                  : "bot.exe runs again and waits for its QR code to be scanned");
     }
     if (!RefreshBotState()) return;
+    ownerTick();
     tickCount_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(tickCount_) + 1u);
     setText(ControlId::Label1, std::to_string(tickCount_));
     // A STOP clicked here (or a STOP and a START) leaves the window as it left it: this tick ends.
@@ -60,7 +61,9 @@ bool Form1::RefreshBotState() {
         s_.files.deleteFile(path(file::kRestartMarker));
         s_.clock.sleepMs(5000);
         // A START that could not launch the bot leaves the window stopped: nothing is left to show.
-        if (pressStart(Starter::Bot) != StartOutcome::Launched) return false;
+        const StartOutcome outcome = pressStart(Starter::Bot);
+        if (outcome == StartOutcome::NotLaunched) outageBegins("could not start");
+        if (outcome != StartOutcome::Launched) return false;
     }
 
     if (markerExists(file::kQrMarker)) {
@@ -105,7 +108,10 @@ bool Form1::RefreshBotState() {
         if (readyPicture) tray_.picture(0);
         if (readyTooltip) tray_.tooltip(kTrayTooltip);
     }
-    if (bot_.road() == Road::Ready) roadReached(Road::Waiting);
+    if (bot_.road() == Road::Ready) {
+        roadReached(Road::Waiting);
+        outageBegins("phone unlinked");
+    }
     return true;
 }
 
