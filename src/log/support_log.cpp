@@ -43,22 +43,38 @@ SupportLog::SupportLog(FileSystem& files, Clock& clock, const std::string& folde
 
 void SupportLog::write(std::string_view event) {
     const std::string line = stamp(clock_.localTime()) + " " + oneLine(event) + "\r\n";
-    // The size is asked once and then counted; it is asked again only when the count says the file is full
-    // (another copy may have written to it, or someone removed it) and after a failure.
-    const auto full = [&] { return *size_ > 0 && *size_ + line.size() > kMaxFileBytes; };
-    if (!size_ || full()) size_ = files_.fileSize(path_).value_or(0);
-    if (full()) {
-        // The bound holds even when the rename fails: the line is dropped rather than the file grown.
-        if (!files_.renameReplacing(path_, oldPath_)) {
-            size_.reset();
-            return;
-        }
-        size_ = 0;
-    }
-    if (files_.appendBytes(path_, line))
+    // The size is asked once and then counted; it is asked again before a rotation and after a failure.
+    if (!size_) size_ = files_.fileSize(path_).value_or(0);
+    rotateIfFull(line.size());
+    if (*size_ + line.size() > kMaxGrownBytes) return;  // the rotation keeps failing: the bound holds
+    if (files_.appendBytes(path_, line)) {
         *size_ += line.size();
-    else
+        return;
+    }
+    // A log that takes no appends (made read-only, say) would stop the log for good: it is put aside instead.
+    if (files_.renameReplacing(path_, oldPath_) && files_.appendBytes(path_, line)) {
+        size_ = line.size();
+        sinceFailedRotation_.reset();
+    } else {
         size_.reset();
+    }
+}
+
+void SupportLog::rotateIfFull(std::uint64_t lineBytes) {
+    const auto full = [&] { return *size_ > 0 && *size_ + lineBytes > kMaxFileBytes; };
+    if (!full()) return;
+    if (sinceFailedRotation_ && (*sinceFailedRotation_ += lineBytes) < kRotationRetryBytes) return;
+    // Asked again right before the rename: another copy may have rotated it meanwhile, and renaming its new log would
+    // replace the history it has just put aside.
+    size_ = files_.fileSize(path_).value_or(0);
+    if (!full()) {
+        sinceFailedRotation_.reset();
+    } else if (files_.renameReplacing(path_, oldPath_)) {
+        size_ = 0;
+        sinceFailedRotation_.reset();
+    } else {
+        sinceFailedRotation_ = 0;
+    }
 }
 
 std::string phoneForLog(std::string_view phone) {

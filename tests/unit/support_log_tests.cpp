@@ -46,16 +46,37 @@ TEST_F(SupportLogTest, TheLineThatWouldPassTheSizeStartsANewFileAndTheFullOneRep
     EXPECT_EQ(file(), kLine);
     log.write("e");
     EXPECT_EQ(platform.sizesAsked, 2);  // once at the start, once more before the rename; the rest is counted
+}
 
-    // When the full file cannot be renamed the line is dropped, so the bound holds; the next line renames it.
-    SupportLog another(platform, platform, FakePlatform::kFolder);
-    file() = full + kLine;
+TEST_F(SupportLogTest, NeitherAFailedRotationNorAReadOnlyLogStopsTheLogOrLosesItsHistory) {
+    // TavrioPanel.log.1 cannot be replaced: the log grows on up to its bound, trying the rotation again (its size
+    // asked first) once every 64 KiB of lines, and rotates once it can.
+    const std::string event(SupportLog::kMaxEventBytes, 'e');
+    const std::uint64_t line = kLine.size() - 1 + event.size(), lines = SupportLog::kMaxGrownBytes / line;
+    file() = std::string(SupportLog::kMaxFileBytes, 'a');
     platform.unwritable.insert(oldPath);
-    another.write("lost");
-    EXPECT_EQ(file(), full + kLine);
+    for (std::uint64_t i = 0; i < lines; ++i) log.write(event);
+    EXPECT_GT(file().size() + line, SupportLog::kMaxGrownBytes);
+    EXPECT_LE(file().size(), SupportLog::kMaxGrownBytes);
+    EXPECT_LE(platform.sizesAsked, 2 + lines * line / SupportLog::kRotationRetryBytes);
     platform.unwritable.clear();
-    another.write("e");
-    EXPECT_EQ(platform.files[oldPath], full + kLine);
+    for (std::uint64_t i = 0; i * line < SupportLog::kRotationRetryBytes; ++i) log.write(event);
+    EXPECT_GT(platform.files[oldPath].size() + line, SupportLog::kMaxGrownBytes);
+    EXPECT_LT(file().size(), SupportLog::kRotationRetryBytes);
+
+    // Another copy rotated it meanwhile: the size asked again before the rename says so, and the history stays.
+    SupportLog first(platform, platform, FakePlatform::kFolder), second(platform, platform, FakePlatform::kFolder);
+    file() = std::string(SupportLog::kMaxFileBytes - kLine.size(), 'a');
+    first.write("e");
+    second.write("e");
+    first.write("e");
+    EXPECT_EQ(platform.files[oldPath].size(), SupportLog::kMaxFileBytes);
+    EXPECT_EQ(file(), kLine + kLine);
+
+    // A log made read-only is put aside and a new one started.
+    platform.readOnly.insert(log.path());
+    log.write("e");
+    EXPECT_EQ(platform.files[oldPath], kLine + kLine);
     EXPECT_EQ(file(), kLine);
 }
 
