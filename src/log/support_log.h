@@ -51,8 +51,10 @@ private:
 // digits or fewer, which would be all of it.
 std::string phoneForLog(std::string_view phone);
 
-// A text from outside (an answer the user was shown) with every run of five or more digits, which may be a phone
-// number, cut to its last four as phoneForLog does.
-std::string phonesMasked(std::string_view text);
+// A text from outside (the bot's answer shown in a box) as the log may show it. The key and the message, each also
+// as JSON would escape it, become "<key>" and "<message>" (empty ones are left alone); then every run of five digits
+// or more, and every nine digits or more joined by single blanks, hyphens, dots or brackets ("+38 (050) 123-45-67"),
+// is cut to its last four as phoneForLog does.
+std::string outsideTextMasked(std::string_view text, std::string_view key, std::string_view message);
 
 }  // namespace tavrio
