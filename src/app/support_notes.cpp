@@ -12,14 +12,9 @@ void Form1::note(const std::string& event) {
 }
 
 void Form1::showBox(const std::string& text, MessageIcon icon, bool fromOutside) {
-    std::string shown = text;
-    if (fromOutside) {
-        // The bot's answer may quote the key, the message or a phone number back.
-        shown = phonesMasked(shown);
-        if (!apiKey_.empty()) shown = replaceAll(std::move(shown), apiKey_, "<key>");
-        const std::string& message = control(ControlId::txtMessage).text;
-        if (!message.empty()) shown = replaceAll(std::move(shown), message, "<message>");
-    }
+    // The bot's answer may quote the key, the message or a phone number back.
+    const std::string shown =
+        fromOutside ? outsideTextMasked(text, apiKey_, control(ControlId::txtMessage).text) : text;
     note("Message box: " + shown);
     openBox(text, icon);
 }

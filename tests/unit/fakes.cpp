@@ -54,13 +54,14 @@ std::optional<std::string> FakePlatform::readBytes(const std::string& path, std:
 }
 
 bool FakePlatform::appendBytes(const std::string& path, std::string_view bytes) {
-    if (unwritable.count(path)) return false;
+    if (unwritable.count(path) || readOnly.count(path)) return false;
     files[path].append(bytes);
     return true;
 }
 
 bool FakePlatform::renameReplacing(const std::string& from, const std::string& to) {
-    if (unwritable.count(from) || unwritable.count(to) || !files.count(from)) return false;
+    if (unwritable.count(from) || unwritable.count(to) || readOnly.count(to) || !files.count(from)) return false;
+    if (readOnly.erase(from)) readOnly.insert(to);
     files[to] = std::move(files[from]);
     files.erase(from);
     return true;

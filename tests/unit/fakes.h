@@ -68,6 +68,7 @@ public:
     std::set<std::string> hidden, locked, undeletable;
     std::function<void(const std::string&)> onLook;  // before each look at whether a file is there
     std::set<std::string> unwritable;                // appends to these fail, and so do renames from or to them
+    std::set<std::string> readOnly;  // appends to these fail, and renames onto them; a rename takes the mark along
     void put(const std::string& name, const std::string& content = "") { files[at(name)] = content; }
     bool has(const std::string& name) const { return files.count(at(name)) != 0; }
     std::uint64_t bytesRead = 0;

@@ -1,6 +1,9 @@
 // The support log through the fake file system and clock.
 #include <gtest/gtest.h>
 
+#include <random>
+#include <regex>
+
 #include "form_fixture.h"
 #include "log/support_log.h"
 
@@ -46,16 +49,37 @@ TEST_F(SupportLogTest, TheLineThatWouldPassTheSizeStartsANewFileAndTheFullOneRep
     EXPECT_EQ(file(), kLine);
     log.write("e");
     EXPECT_EQ(platform.sizesAsked, 2);  // once at the start, once more before the rename; the rest is counted
+}
 
-    // When the full file cannot be renamed the line is dropped, so the bound holds; the next line renames it.
-    SupportLog another(platform, platform, FakePlatform::kFolder);
-    file() = full + kLine;
+TEST_F(SupportLogTest, NeitherAFailedRotationNorAReadOnlyLogStopsTheLogOrLosesItsHistory) {
+    // TavrioPanel.log.1 cannot be replaced: the log grows on up to its bound, trying the rotation again (its size
+    // asked first) once every 64 KiB of lines, and rotates once it can.
+    const std::string event(SupportLog::kMaxEventBytes, 'e');
+    const std::uint64_t line = kLine.size() - 1 + event.size(), lines = SupportLog::kMaxGrownBytes / line;
+    file() = std::string(SupportLog::kMaxFileBytes, 'a');
     platform.unwritable.insert(oldPath);
-    another.write("lost");
-    EXPECT_EQ(file(), full + kLine);
+    for (std::uint64_t i = 0; i < lines; ++i) log.write(event);
+    EXPECT_GT(file().size() + line, SupportLog::kMaxGrownBytes);
+    EXPECT_LE(file().size(), SupportLog::kMaxGrownBytes);
+    EXPECT_LE(platform.sizesAsked, 2 + lines * line / SupportLog::kRotationRetryBytes);
     platform.unwritable.clear();
-    another.write("e");
-    EXPECT_EQ(platform.files[oldPath], full + kLine);
+    for (std::uint64_t i = 0; i * line < SupportLog::kRotationRetryBytes; ++i) log.write(event);
+    EXPECT_GT(platform.files[oldPath].size() + line, SupportLog::kMaxGrownBytes);
+    EXPECT_LT(file().size(), SupportLog::kRotationRetryBytes);
+
+    // Another copy rotated it meanwhile: the size asked again before the rename says so, and the history stays.
+    SupportLog first(platform, platform, FakePlatform::kFolder), second(platform, platform, FakePlatform::kFolder);
+    file() = std::string(SupportLog::kMaxFileBytes - kLine.size(), 'a');
+    first.write("e");
+    second.write("e");
+    first.write("e");
+    EXPECT_EQ(platform.files[oldPath].size(), SupportLog::kMaxFileBytes);
+    EXPECT_EQ(file(), kLine + kLine);
+
+    // A log made read-only is put aside and a new one started.
+    platform.readOnly.insert(log.path());
+    log.write("e");
+    EXPECT_EQ(platform.files[oldPath], kLine + kLine);
     EXPECT_EQ(file(), kLine);
 }
 
@@ -74,6 +98,46 @@ TEST(PhoneForLog, ShowsOnlyTheLastFourDigits) {
     EXPECT_EQ(phoneForLog("+38 (050) 123-45-67@c.us"), "****4567");
     EXPECT_EQ(phoneForLog("1234"), "****");  // the last four would be all of it
     EXPECT_EQ(phoneForLog(""), "****");
+}
+
+TEST(OutsideTextMasked, TheKeyTheMessageAndPhonesInTheirFormsLeaveNoTrace) {
+    const struct {
+        std::string text, key, message, masked;
+    } rows[] = {
+        {"key K12345z, then hi 98765.", "K12345z", "hi 98765", "key <key>, then <message>."},
+        {R"(1: a \"b\"\/\\\n\u00E9 \ud83d\ude00 2: a \"b\"/\\\n)"
+         "\xC3\xA9 \xF0\x9F\x98\x80",
+         "", "a \"b\"/\\\n\xC3\xA9 \xF0\x9F\x98\x80", "1: <message> 2: <message>"},
+        {"+38 (050) 123-45-67, 987-654-3210, (050)1234567, 12345, v1.2.3 on 2026-12-09", "", "",
+         "+****4567, ****3210, (****4567, ****2345, v1.2.3 on 2026-12-09"},
+        {"pass abc, word xabcx", "abc", "xabcx", "pass <key>, word <message>"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(outsideTextMasked(row.text, row.key, row.message), row.masked) << row.text;
+}
+
+// Nothing of a secret in any form is left, nor five digits in a row or nine joined, the marks read as absent.
+TEST(OutsideTextMasked, OracleOverGeneratedTexts) {
+    // Symbols raw, as JSON escapes them, and with non-ASCII escaped too; the first three may end a secret.
+    const std::string symbols[3][8] = {{"Z", "é", "😀", "7", "\"", "\\", "\n", "/"},
+                                       {"Z", "é", "😀", "7", "\\\"", "\\\\", "\\n", "/"},
+                                       {"Z", "\\u00e9", "\\uD83D\\ude00", "7", "\\u0022", "\\\\", "\\u000A", "\\/"}};
+    const std::vector<std::string> joins = {"", "", " ", "-", ".", "(", ")", " (", ") ", ", ", "x"};
+    const std::regex marks("<key>|<message>"), phone(R"(\d{5}|\d(?:\)?[ .-]?\(?\d){8})");
+    std::mt19937 random(28);
+    const auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+    for (int round = 0; round < 3000; ++round) {
+        std::string secrets[2][3], text;  // the key and the message in their forms
+        for (auto& forms : secrets)
+            for (std::size_t i = 0, length = 1 + pick(6); i < length; ++i)
+                for (std::size_t form = 0, symbol = pick(i == 0 || i + 1 == length ? 3 : 8); form < 3; ++form)
+                    forms[form] += symbols[form][symbol];
+        for (std::size_t piece = pick(12); piece > 0; --piece)
+            text += pick(3) ? std::to_string(pick(10)) + joins[pick(joins.size())] : secrets[pick(2)][pick(3)];
+        const std::string masked = outsideTextMasked(text, secrets[0][0], secrets[1][0]);
+        for (const auto& forms : secrets)
+            for (const std::string& form : forms) EXPECT_EQ(masked.find(form), masked.npos) << text;
+        EXPECT_FALSE(std::regex_search(std::regex_replace(masked, marks, ""), phone)) << text;
+    }
 }
 
 // ---- What the window writes: one table of a whole day's road
