@@ -73,7 +73,8 @@ TEST_F(Load, NoAutoStartForOtherValuesOrAMissingFile) {
     EXPECT_EQ(platform.logMatching("profile"),
               (std::vector<std::string>{"profile C:\\panel\\conf.ini tavriobot Autostrat",
                                         "profile C:\\panel\\conf.ini tavriobot KeepRunning",
-                                        "profile C:\\panel\\conf.ini tavriobot KeepAwake"}));
+                                        "profile C:\\panel\\conf.ini tavriobot KeepAwake",
+                                        "profile C:\\panel\\conf.ini tavriobot AlertPhone"}));
     EXPECT_TRUE(platform.logMatching("program").empty());
 }
 
@@ -103,6 +104,7 @@ TEST_F(Load, LockedOrHugeEnvNeverStopsTheLoad) {
 
     platform.locked.clear();
     platform.put("\\.env", "PORT=4000\n" + std::string(50 << 20, '\x01'));
+    platform.files.erase(FakePlatform::at("\\TavrioPanel.log"));
     platform.bytesRead = 0;
     load();
     EXPECT_EQ(text(ControlId::txtPort), "4000");

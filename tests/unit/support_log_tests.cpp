@@ -198,6 +198,7 @@ TEST_F(WindowLog, EachEventOfTheRoadIsOneLineAndATickingReadyBotWritesNothing) {
                             "START by keep-running, after the pause",
                             "bot.exe started, process 4242",
                             "STOP by the button",
+                            "Outage 00:00 to 00:00, 1 restart, exit code 0xC0000005: ended by the user",
                             "STOP: Exit in the tray menu",
                             "Tavrio Panel ends: Exit in the tray menu",
                         }));
