@@ -72,10 +72,11 @@ void Form1::ownerTick() {
     const std::uint64_t now = s_.clock.nowMs();
     const LocalTime today = s_.clock.localTime();
     if (!ready) readySinceMs_.reset();
-    if (newlyReady) readySinceMs_ = now;
-    // So that a log that ends without an end line is never more than an hour out.
+    // The road's change wrote a line of its own; from then on, one an hour, so that a log that ends without an
+    // end line is never more than an hour out.
+    if (newlyReady) readySinceMs_ = lastReadyLineMs_ = now;
     if (ready && now - lastReadyLineMs_ >= kReadyLineEveryMs) {
-        if (lastReadyLineMs_ != 0) note("The bot is still ready");
+        note("The bot is still ready");
         lastReadyLineMs_ = now;
     }
     if (const std::optional<Outage> ended = outages_.seen(ready, now, today)) {
@@ -101,18 +102,20 @@ void Form1::sendAlert() {
     if (!outage.cause.empty()) add(outage.cause);
     if (outage.reachedGiveUp) add("it kept stopping");
     const std::string who = companyName_.empty() ? s_.computerName : companyName_;
-    const std::string text = who + " panel: bot.exe was down from " + (outage.fromSomeTimeAfter ? "some time after " : "") +
-                             clockText(outage.from, today) + " to " + clockText(outage.to, today) +
-                             (details.empty() ? "" : " (" + details + ")") + ". It is ready again.";
+    const std::string text = who + " panel: bot.exe was down from " +
+                             (outage.fromSomeTimeAfter ? "some time after " : "") + clockText(outage.from, today) +
+                             " to " + clockText(outage.to, today) + (details.empty() ? "" : " (" + details + ")") +
+                             ". It is ready again.";
     const HttpResult result = sendToBot(botUrl("/send-text"), alertRequest(*alertPhone_, text));
     // A time-out may still have gone out: never twice.
     const bool sent = (result.ok && result.status / 100 == 2) || (!result.ok && result.errorNumber == kTimedOutError);
     const std::string to = phoneForLog(*alertPhone_);
     if (sent) {
-        note(kAlertSentMark + to + (result.ok ? ": status " + std::to_string(result.status) : ": timed out, may have gone"));
+        note(kAlertSentMark + to +
+             (result.ok ? ": status " + std::to_string(result.status) : ": timed out, may have gone"));
     } else {
-        note("Alert to " + to + " failed: " +
-             (result.ok ? "status " + std::to_string(result.status) : failureMessage(result)));
+        note("Alert to " + to +
+             " failed: " + (result.ok ? "status " + std::to_string(result.status) : failureMessage(result)));
     }
     if (alerts_.tried(sent, s_.clock.nowMs())) note("Alert to " + to + " given up after two tries");
 }
@@ -123,9 +126,9 @@ void Form1::refreshMenuLines() {
     std::string state = "Stopped";
     if (const std::optional<std::uint64_t> due = bot_.startDueAtMs()) {
         const std::uint64_t inMs = *due > nowMs ? *due - nowMs : 0;
-        state = bot_.givenUp()
-                    ? "bot.exe keeps stopping: next try at " + clockText(secondsBefore(now, -static_cast<std::int64_t>(inMs / 1000 + 1)), now)
-                    : "Starting bot.exe again in " + std::to_string((inMs + 999) / 1000) + " s";
+        state = bot_.givenUp() ? "bot.exe keeps stopping: next try at " +
+                                     clockText(secondsBefore(now, -static_cast<std::int64_t>(inMs / 1000 + 1)), now)
+                               : "Starting bot.exe again in " + std::to_string((inMs + 999) / 1000) + " s";
     } else if (timerInterval_ != 0) {
         switch (bot_.road()) {
             case Road::Ready:

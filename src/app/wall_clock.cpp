@@ -27,15 +27,13 @@ void civilFromDays(std::int64_t z, int& year, int& month, int& day) {
     year = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2));
 }
 
-std::string plural(std::int64_t n, const char* unit) {
-    return std::to_string(n) + " " + unit + (n == 1 ? "" : "s");
-}
+std::string plural(std::int64_t n, const char* unit) { return std::to_string(n) + " " + unit + (n == 1 ? "" : "s"); }
 
 }  // namespace
 
 std::int64_t wallSeconds(const LocalTime& t) {
-    return daysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) * 86400 +
-           t.hour * 3600 + t.minute * 60 + t.second;
+    return daysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) * 86400 + t.hour * 3600 +
+           t.minute * 60 + t.second;
 }
 
 std::int64_t utcSeconds(const LocalTime& t) { return wallSeconds(t) - t.utcOffsetMinutes * 60; }

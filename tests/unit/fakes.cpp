@@ -129,7 +129,10 @@ HttpResult FakePlatform::send(const HttpRequest& request) {
     log.push_back("http " + request.method + " " + request.url);
     requests.push_back(request);
     HttpResult result = defaultAnswer;
-    if (!answers.empty()) {
+    const std::size_t page = request.url.rfind('/');
+    if (page != std::string::npos && pageAnswers.count(request.url.substr(page))) {
+        result = pageAnswers[request.url.substr(page)];
+    } else if (!answers.empty()) {
         result = answers.front();
         answers.pop_front();
     }

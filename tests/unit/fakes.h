@@ -117,6 +117,7 @@ public:
     std::vector<HttpRequest> requests;
     std::deque<HttpResult> answers;
     HttpResult defaultAnswer{true, 200, "", 0, ""};
+    std::map<std::string, HttpResult> pageAnswers;  // by the address's end ("/send-text"), before all else
     HttpResult send(const HttpRequest& request) override;
     static HttpResult answer(const std::string& body, int status = 200) { return {true, status, body, 0, ""}; }
     static HttpResult refused() {
@@ -156,7 +157,11 @@ public:
     void setTimerInterval(std::uint32_t ms) override;
     void setTrayRetryTimer(std::uint32_t ms) override { trayRetryTimer = ms; }
     std::uint32_t botLifeTimer = 0;
-    void setBotLifeTimer(std::uint32_t ms) override { botLifeTimer = ms; }
+    std::uint64_t botLifeTimerSetAt = 0;
+    void setBotLifeTimer(std::uint32_t ms) override {
+        botLifeTimer = ms;
+        botLifeTimerSetAt = now;
+    }
     void pumpPendingEvents() override;
     void showPopupMenu() override;
     void closePopupMenu() override { log.push_back("close-menu"); }

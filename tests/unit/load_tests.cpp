@@ -70,11 +70,11 @@ TEST_F(Load, NoAutoStartForOtherValuesOrAMissingFile) {
     platform.profile.clear();
     platform.clearLog();
     load();
-    EXPECT_EQ(platform.logMatching("profile"),
-              (std::vector<std::string>{"profile C:\\panel\\conf.ini tavriobot Autostrat",
-                                        "profile C:\\panel\\conf.ini tavriobot KeepRunning",
-                                        "profile C:\\panel\\conf.ini tavriobot KeepAwake",
-                                        "profile C:\\panel\\conf.ini tavriobot AlertPhone"}));
+    EXPECT_EQ(
+        platform.logMatching("profile"),
+        (std::vector<std::string>{
+            "profile C:\\panel\\conf.ini tavriobot Autostrat", "profile C:\\panel\\conf.ini tavriobot KeepRunning",
+            "profile C:\\panel\\conf.ini tavriobot KeepAwake", "profile C:\\panel\\conf.ini tavriobot AlertPhone"}));
     EXPECT_TRUE(platform.logMatching("program").empty());
 }
 

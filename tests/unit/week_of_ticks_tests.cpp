@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <random>
 
+#include "app/wall_clock.h"
 #include "form_fixture.h"
 
 namespace tavrio {
@@ -75,10 +76,22 @@ public:
         FakePlatform::setBotLifeTimer(ms);
         lifeDueAt = now + ms;
     }
+    // The owner's alerts: never more than six a day, never to a bot that is not ready, never with a secret.
+    std::map<std::uint64_t, int> alertsOnDay;
+    bool alertWrong = false;
     HttpResult send(const HttpRequest& request) override {
         const HttpResult result = FakePlatform::send(request);
+        if (request.body.find("\"phone\":\"380501234567\"") != std::string::npos) {
+            // A failed one (not 2xx) is no alert sent; it may be tried once more.
+            const bool delivered = now >= silentUntil && result.ok && result.status / 100 == 2;
+            alertWrong |= (delivered && ++alertsOnDay[now / 86400000] > 6) || !sawReady;
+            for (const char* secret : {"S3cretKey", "Meet me", "919812345678"})
+                alertWrong |= request.body.find(secret) != std::string::npos;
+        }
         return now < silentUntil ? refused() : result;
     }
+    // The wall clock runs with the week, from a Monday at midnight.
+    LocalTime localTime() override { return secondsBefore({2026, 12, 7}, -static_cast<std::int64_t>(now / 1000)); }
 
     // The support log: every line it writes is held against what must never appear in it.
     std::set<std::string> phones{"919812345678"};
@@ -96,13 +109,14 @@ public:
             slowTriesTooOften |= lastSlowTry && now - *lastSlowTry < 15 * 60000;
             lastSlowTry = now;
         }
-        secretLogged |= bytes.find("S3cretKey") != std::string_view::npos ||
-                        bytes.find("Meet me at noon") != std::string_view::npos;
-        for (std::size_t i = 0; i < bytes.size();) {  // every run of digits that is a phone the week made
-            const std::size_t end = std::min(bytes.find_first_not_of("0123456789", i), bytes.size());
-            secretLogged |= end > i && phones.count(std::string(bytes.substr(i, end - i))) != 0;
-            i = std::max(end, i + 1);
-        }
+        for (const char* secret : {"S3cretKey", "Meet \"me\" at noon", "Meet \\\"me\\\" at noon"})
+            secretLogged |= bytes.find(secret) != std::string_view::npos;
+        // Every phone the week made, in any of its forms: the line's digits without what may join them.
+        std::string digits;
+        for (char c : bytes)
+            if (std::string_view(" -.()+").find(c) == std::string_view::npos) digits += c;
+        for (std::size_t at = 0; at + 12 <= digits.size(); ++at)  // the week's phones have 12 digits
+            secretLogged |= phones.count(digits.substr(at, 12)) != 0;
         return FakePlatform::appendBytes(path, bytes);
     }
 
@@ -112,7 +126,12 @@ public:
             case 1: {
                 const std::string phone = "91" + std::to_string(random() % 900000000 + 100000000);
                 phones.insert(phone);
-                return answer("{\"phone\":\"" + phone + "\"}");
+                // As the bot may write it: whole, or with separators, and quoting the key and the message.
+                const std::string shown = chance(50) ? phone
+                                                     : "+" + phone.substr(0, 2) + " (" + phone.substr(2, 3) + ") " +
+                                                           phone.substr(5, 3) + "-" + phone.substr(8);
+                return answer("{\"phone\":\"" + shown +
+                              "\",\"echo\":\"Meet \\\"me\\\" at noon\",\"key\":\"S3cretKey\"}");
             }
             case 2: return answer("", 500);
             case 3: return answer(std::string(random() % 5000, '{'));
@@ -129,9 +148,10 @@ TEST(WeekOfTicks, InvariantsHoldAfterEveryEvent) {
     RandomBot bot(seed);
     bot.put("\\.env", "PORT=3033\nTAVRIO_API_KEY=S3cretKey\nCOMPNEYNAME=demo shop\n");
     bot.put("\\bot.exe");
+    bot.profile[FakePlatform::at("\\conf.ini") + "|tavriobot|AlertPhone"] = "+38 050 123 45 67";
     Form1 form(bot.services());
     form.load();
-    form.textEdited(ControlId::txtMessage, "Meet me at noon");
+    form.textEdited(ControlId::txtMessage, "Meet \"me\" at noon");
 
     // What the user does while a message box is open or a tick lets events run. Each STOP, and each START that
     // could be pressed, ends the operation that waits, which then does nothing more.
@@ -155,6 +175,7 @@ TEST(WeekOfTicks, InvariantsHoldAfterEveryEvent) {
                 break;
             case 2:  // Send, and its own box
                 form.textEdited(ControlId::txtPhone, "919812345678");
+                form.textEdited(ControlId::txtMessage, "Meet \"me\" at noon");
                 form.click(ControlId::Command2);
                 break;
             default: break;
@@ -205,6 +226,7 @@ TEST(WeekOfTicks, InvariantsHoldAfterEveryEvent) {
         ASSERT_FALSE(bot.secretLogged) << event << " at " << second << ": the key, the message or a phone in the log";
         ASSERT_FALSE(bot.startedAfterStop) << event << " at " << second;
         ASSERT_FALSE(bot.hungWhileNotReady) << event << " at " << second;
+        ASSERT_FALSE(bot.alertWrong) << event << " at " << second;
         ASSERT_FALSE(bot.slowTriesTooOften) << event << " at " << second;
         // A bot that ended on its own runs again within its longest pause (or the slow retry, once the panel has
         // given up and says so) plus the tick that sees it and the launch.
@@ -286,6 +308,7 @@ TEST(WeekOfTicks, InvariantsHoldAfterEveryEvent) {
     EXPECT_GT(hangs, 0);
     EXPECT_GT(restarts, hangs);
     EXPECT_GT(givenUps, 0);
+    EXPECT_GT(bot.alertsOnDay.size(), 3u) << "alerts went on most days";
     RecordProperty("supportLogBytes", std::to_string(bot.logBytes));
     form.end(EndReason::OutsideClose);
     form.botLifeTick();
