@@ -74,4 +74,11 @@ std::string programAndSystem() {
     return text;
 }
 
+std::string computerName() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
+    if (!GetComputerNameW(name, &length)) return "This computer";
+    return narrow(std::wstring(name, length));
+}
+
 }  // namespace tavrio::win32

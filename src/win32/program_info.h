@@ -1,4 +1,4 @@
-// What the program knows about itself: its folder and its version.
+// What the program knows about itself: its folder, its version and the computer it runs on.
 #pragma once
 
 #include <string>
@@ -12,5 +12,7 @@ int revisionNumber();
 // The program's version and the system it runs on, as the support log's first line tells them: "version 1.0.0.32,
 // Windows 10.0.19045, 96 DPI, ANSI code page 1252".
 std::string programAndSystem();
+// The computer's name, which names the shop in an alert when .env names no company.
+std::string computerName();
 
 }  // namespace tavrio::win32

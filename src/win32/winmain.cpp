@@ -47,7 +47,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ShellTrayWin32 shell;
     SystemPowerWin32 power;
     Form1 form(Services{files, codec, processes, clock, messages, http, profile, shell, window, power, programFolder(),
-                        revisionNumber(), programAndSystem()});
+                        revisionNumber(), programAndSystem(), computerName()});
     // The window and its controls exist before the load, which already shows texts and may press START.
     if (!window.create() || !window.attach(form)) {
         // Without a window there is no tray icon either: ending unseen would look like a program that never ran.
