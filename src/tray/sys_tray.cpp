@@ -26,7 +26,11 @@ void clsSysTray::Remove() {
     send(TrayMessage::Delete);
 }
 
-bool clsSysTray::send(TrayMessage message) { return shell_.notifyIcon(message, record_.bytes(codec_)); }
+bool clsSysTray::send(TrayMessage message) {
+    // Removed while one of its own calls was under way (the program ended inside it): that call sends no more.
+    if (removed_ && message != TrayMessage::Delete) return false;
+    return shell_.notifyIcon(message, record_.bytes(codec_));
+}
 
 bool clsSysTray::Init(WindowHost& pfrm, const std::string& pstrTooltip) {
     record_.cbSize = kTrayRecordSize;

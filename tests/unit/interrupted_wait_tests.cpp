@@ -203,23 +203,6 @@ TEST_F(InterruptedWait, TheLoadFinishesAfterItsBoxButLeavesInViewWhatATickShowed
     EXPECT_FALSE(platform.visible);
 }
 
-TEST_F(InterruptedWait, TheTrayMenuOutlivesACloseFromOutsideAndItsChoiceRunsNoMore) {
-    loadAndStart();
-    form->click(ControlId::Command1);
-    platform.onPopup = [&] {
-        act(Action::OutsideClose);
-        EXPECT_EQ(platform.logMatching({"close-menu", "end-window"}), std::vector<std::string>{"close-menu"});
-        EXPECT_EQ(platform.trayCalls.back().first, TrayMessage::Delete) << "the icon goes at once";
-        EXPECT_NE(form->sysTray(), nullptr) << "released under its own call";
-        form->click(ControlId::mnustart);  // the menu's choice, arriving after the close
-    };
-    form->mouseDown(kRightButton, 7740);
-    EXPECT_EQ(form->sysTray(), nullptr);
-    EXPECT_EQ(platform.log.back(), "end-window") << "once the outermost call has returned";
-    EXPECT_EQ(platform.trayCalls.back().first, TrayMessage::Delete);
-    EXPECT_TRUE(platform.logMatching("program").empty()) << "the menu's Start ran no more";
-}
-
 }  // namespace
 }  // namespace tavrio
 
@@ -277,6 +260,7 @@ TEST(CloseAnywhere, ACloseOrExitAtAnyCallThatRunsMessagesEndsThePanelOnceAndFree
             EXPECT_EQ(platform.logMatching({"end-window", "end-program"}).size(), 1u);
             EXPECT_EQ(platform.logMatching("program").size(), launchesBefore) << "nothing starts after it";
             EXPECT_EQ(form.sysTray(), nullptr);
+            EXPECT_EQ(platform.trayCalls.back().first, TrayMessage::Delete);
             EXPECT_FALSE(platform.awake);
             if (::testing::Test::HasFailure()) return;
         }

@@ -144,20 +144,6 @@ TEST_F(Load, ACloseFromOutsideTheSessionsEndOrExitStopsOnceRemovesTheIconAndEnds
     }
 }
 
-TEST_F(Load, ExitFromTheTrayMenuEndsOnlyOnceTheTrayCallHasUnwound) {
-    load();
-    platform.onPopup = [this] {
-        form->click(ControlId::exitapp);
-        // Still inside clsSysTray::MouseMove: the tray object must outlive this call.
-        EXPECT_NE(form->sysTray(), nullptr);
-        EXPECT_TRUE(platform.logMatching("end-program").empty());
-    };
-    form->mouseDown(kRightButton, 7740);
-    EXPECT_EQ(form->sysTray(), nullptr);
-    EXPECT_EQ(platform.trayCalls.back().first, TrayMessage::Delete);
-    EXPECT_EQ(platform.log.back(), "end-program");
-}
-
 TEST_F(Load, OnlyTheIconsRightPressOpensThePopupMenuAndItsChoiceRunsWithin) {
     load();
     platform.onPopup = [this] { form->click(ControlId::mnustart); };

@@ -112,6 +112,9 @@ TEST(IniValue, LeadingNumberReadsLikeTheSettingsAlwaysDid) {
     EXPECT_EQ(leadingNumber("yes"), 0);
     EXPECT_EQ(leadingNumber("."), 0);
     EXPECT_EQ(leadingNumber("-1"), -1);
+    // A switch that is on unless turned off.
+    for (const char* off : {" 0 ", "00", "0.0", "+0", "OFF", "No", "false"}) EXPECT_FALSE(switchIsOn(off)) << off;
+    for (const char* on : {"", "1", "yes", "x0", "on", "."}) EXPECT_TRUE(switchIsOn(on)) << on;
 }
 
 TEST(FileText, TheByteOrderMarkMeansUtf8AndAnythingElseIsAnsi) {
