@@ -38,6 +38,7 @@ struct Recorder : ProcessStarter, Clock, MessageBoxes, HttpClient, ShellTray, Sy
         commands.push_back("command " + line);
         return {true, 1, "", nullptr};
     }
+    StartResult startNotepad(const std::string&) override { return {}; }
     void sleepMs(std::uint32_t ms) override { sleeps.push_back(ms); }
     std::uint64_t nowMs() override { return 0; }
     LocalTime localTime() override { return {}; }
