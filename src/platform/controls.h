@@ -39,9 +39,9 @@ enum class ControlId : std::uint8_t {
     mnuLog,        // opens the support log
     mnuSeparator,  // a line between them and the four below
     mnustart,      // "&Start": START
-    mnuOpen,   // "&Open": shows the window
-    mnuStop,   // "Sto&p": STOP
-    exitapp,   // "Exit": STOP, then the program ends
+    mnuOpen,       // "&Open": shows the window
+    mnuStop,       // "Sto&p": STOP
+    exitapp,       // "Exit": STOP, then the program ends
     Count
 };
 
