@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     waitFor([&] { return panel.enabled(Control::cmdStart); });
     shot("5-stopped");
     panel.openTrayMenu();
-    panel.chooseTrayMenuItem(4);
+    panel.chooseTrayMenuItem(Control::exitapp);
     panel.waitForExit();
     killAll(L"bot.exe");
     return 0;
