@@ -195,15 +195,16 @@ bool Panel::openTrayMenu() {
 HWND Panel::trayMenu() { return topWindowOf(process_.dwProcessId, L"#32768"); }
 
 bool Panel::chooseTrayMenuItem(Control item) {
-    // Counted up from the last item: VK_UP in a menu with no selection picks the last, each further one the item
-    // above, the separator skipped. The grey lines above the separator, one of them shown only after an outage,
-    // never shift the count.
+    // Counted up from the last item: VK_END picks it whatever the pointer has selected, each VK_UP the item above,
+    // the separator skipped. The grey lines above the separator, one of them shown only after an outage, never
+    // shift the count.
     constexpr Control kBottomUp[] = {Control::exitapp, Control::mnuStop, Control::mnuOpen, Control::mnustart,
                                      Control::mnuLog};
     const auto* at = std::find(std::begin(kBottomUp), std::end(kBottomUp), item);
     HWND menu = trayMenu();
     if (!menu || at == std::end(kBottomUp)) return false;
-    for (auto ups = at - std::begin(kBottomUp) + 1; ups > 0; --ups) postKey(menu, VK_UP);
+    postKey(menu, VK_END);
+    for (auto ups = at - std::begin(kBottomUp); ups > 0; --ups) postKey(menu, VK_UP);
     postKey(menu, VK_RETURN);
     return waitFor([&] { return trayMenu() == nullptr; }, std::chrono::seconds(10));
 }
