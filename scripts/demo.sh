@@ -55,8 +55,10 @@ while kill -0 "$tour" 2>/dev/null; do
   for request in "$work"/shot-*.request; do
     [ -e "$request" ] || continue
     name=$(basename "$request" .request); name=${name#shot-}
+    crop=$(cat "$request")
     sleep 0.5  # let the window finish painting
     import -window root "shots/$name.png"
+    if [ -n "$crop" ]; then mogrify -crop "$crop" +repage "shots/$name.png"; fi
     rm -f "$request"
   done
   sleep 0.2

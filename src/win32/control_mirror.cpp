@@ -24,6 +24,21 @@ UniqueIcon loadStatusIcon(HINSTANCE instance, std::size_t index, int side) {
                                                     IMAGE_ICON, side, side, LR_DEFAULTCOLOR)));
 }
 
+bool isMenuKind(ControlKind kind) { return kind == ControlKind::MenuItem || kind == ControlKind::MenuSeparator; }
+
+// An item's text in the menu. The grey lines tell the bot's state in the core's words, where an '&' is a
+// character, not a key mark.
+std::wstring menuText(ControlId id, const std::string& text) {
+    std::wstring caption = widen(text);
+    if (id != ControlId::mnuState && id != ControlId::mnuOutage) return caption;
+    std::wstring literal;
+    for (const wchar_t c : caption) {
+        if (c == L'&') literal += L'&';
+        literal += c;
+    }
+    return literal;
+}
+
 }  // namespace
 
 std::optional<ControlId> controlOfCommand(int commandId) {
@@ -65,11 +80,7 @@ bool ControlMirror::create(HWND parent, const ControlSet& controls) {
 bool ControlMirror::createControl(HWND parent, ControlId id, const ControlState& state) {
     const int commandId = commandIdOf(id);
     colors_[indexOf(id)] = state.textColor;
-    if (state.kind == ControlKind::MenuItem) {
-        const UINT flags = MF_STRING | (state.enabled ? MF_ENABLED : MF_GRAYED);
-        const std::wstring caption = widen(state.text);
-        return AppendMenuW(menu_.get(), flags, static_cast<UINT_PTR>(commandId), caption.c_str()) || failed();
-    }
+    if (isMenuKind(state.kind)) return !state.visible || insertMenuItem(id, state);
 
     const wchar_t* className = L"STATIC";
     // Controls overlap (the QR code covers the top of the window when shown), so each paints only its own part.
@@ -91,7 +102,8 @@ bool ControlMirror::createControl(HWND parent, ControlId id, const ControlState&
             break;
         case ControlKind::QrCode: className = kQrCodeClassName; break;
         case ControlKind::Picture: style |= SS_ICON; break;
-        case ControlKind::MenuItem: break;
+        case ControlKind::MenuItem:
+        case ControlKind::MenuSeparator: break;
     }
     if (state.visible) style |= WS_VISIBLE;
     if (!state.enabled) style |= WS_DISABLED;
@@ -122,7 +134,7 @@ void ControlMirror::apply(ControlId id, const ControlState& state) {
     if (indexOf(id) >= kControlCount) return;
     const bool recoloured = colors_[indexOf(id)] != state.textColor;
     colors_[indexOf(id)] = state.textColor;
-    if (state.kind == ControlKind::MenuItem) {
+    if (isMenuKind(state.kind)) {
         applyMenuItem(id, state);
         return;
     }
@@ -151,9 +163,39 @@ void ControlMirror::apply(ControlId id, const ControlState& state) {
     }
 }
 
+bool ControlMirror::insertMenuItem(ControlId id, const ControlState& state) {
+    UINT position = 0;
+    for (std::size_t i = 0; i < indexOf(id); ++i) position += inMenu_[i] ? 1 : 0;
+    std::wstring caption = menuText(id, state.text);
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_ID | MIIM_FTYPE;
+    item.wID = static_cast<UINT>(commandIdOf(id));
+    item.fType = MFT_SEPARATOR;
+    if (state.kind != ControlKind::MenuSeparator) {
+        item.fMask |= MIIM_STRING | MIIM_STATE;
+        item.fType = MFT_STRING;
+        item.dwTypeData = caption.data();
+        item.fState = state.enabled ? MFS_ENABLED : MFS_GRAYED;
+    }
+    if (!InsertMenuItemW(menu_.get(), position, TRUE, &item)) return failed();
+    inMenu_[indexOf(id)] = true;
+    return true;
+}
+
 void ControlMirror::applyMenuItem(ControlId id, const ControlState& state) {
     const UINT commandId = static_cast<UINT>(commandIdOf(id));
-    std::wstring caption = widen(state.text);
+    // A hidden item is no line of the menu at all; shown again, it goes back to its place.
+    if (inMenu_[indexOf(id)] != state.visible) {
+        if (state.visible) {
+            insertMenuItem(id, state);
+        } else if (RemoveMenu(menu_.get(), commandId, MF_BYCOMMAND)) {
+            inMenu_[indexOf(id)] = false;
+        }
+        return;
+    }
+    if (!state.visible || state.kind == ControlKind::MenuSeparator) return;
+    std::wstring caption = menuText(id, state.text);
     MENUITEMINFOW item{};
     item.cbSize = sizeof item;
     item.fMask = MIIM_STRING;

@@ -1,6 +1,7 @@
 // The core's controls as real ones: each control's child window, or item of the tray menu, made from its state
 // and kept equal to it: text, place and size (twips at the screen's DPI), font, colour, enabled and visible. The
-// status pictures' icons live here too, in their controls' size and in the tray's.
+// menu holds its visible items in ControlId order. The status pictures' icons live here too, in their controls'
+// size and in the tray's.
 #pragma once
 
 #include <array>
@@ -47,6 +48,8 @@ public:
 
 private:
     bool createControl(HWND parent, ControlId id, const ControlState& state);
+    // Into the menu at its place: after the items of lower ControlId that are in it.
+    bool insertMenuItem(ControlId id, const ControlState& state);
     void applyMenuItem(ControlId id, const ControlState& state);
     RECT pixelRect(const ControlState& state) const;
     HFONT font(const ControlState& state) const { return state.bold ? boldFont_.get() : normalFont_.get(); }
@@ -61,6 +64,7 @@ private:
     std::array<HWND, kControlCount> children_{};
     std::array<std::int32_t, kControlCount> colors_{};  // as last applied
     UniqueMenu menu_;
+    std::array<bool, kControlCount> inMenu_{};
     UniqueFont normalFont_, boldFont_;
     std::array<UniqueIcon, 3> statusIcons_, trayIcons_;
 };

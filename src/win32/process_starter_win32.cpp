@@ -70,11 +70,13 @@ StartResult failure(DWORD error) {
     return result;
 }
 
-StartResult start(const wchar_t* applicationName, std::wstring commandLine, WindowMode mode, bool supervised) {
+WORD showCommand(WindowMode mode) { return static_cast<WORD>(mode == WindowMode::Hidden ? SW_HIDE : SW_SHOWMINIMIZED); }
+
+StartResult start(const wchar_t* applicationName, std::wstring commandLine, WORD show, bool supervised) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = static_cast<WORD>(mode == WindowMode::Hidden ? SW_HIDE : SW_SHOWMINIMIZED);
+    startup.wShowWindow = show;
     PROCESS_INFORMATION process{};
 
     // CreateProcessW may write into the command line, so it gets a buffer of its own.
@@ -110,7 +112,7 @@ StartResult ProcessStarterWin32::startSupervised(const std::string& applicationP
     // The program is named exactly, and the command line only repeats it in quotes: a folder whose name has blanks
     // ("C:\My Bot\bot.exe") can never make Windows start "C:\My.exe" instead.
     const std::wstring path = widen(applicationPath);
-    return start(path.c_str(), L"\"" + path + L"\"", mode, true);
+    return start(path.c_str(), L"\"" + path + L"\"", showCommand(mode), true);
 }
 
 StartResult ProcessStarterWin32::startCommandLine(const std::string& commandLine, WindowMode mode) {
@@ -125,7 +127,16 @@ StartResult ProcessStarterWin32::startCommandLine(const std::string& commandLine
     if (word.empty() || length == 0 || length >= MAX_PATH) return failure(ERROR_FILE_NOT_FOUND);
     std::wstring program = std::wstring(system, length) + L"\\" + word;
     if (word.find(L'.') == std::wstring::npos) program += L".exe";
-    return start(program.c_str(), std::move(line), mode, false);
+    return start(program.c_str(), std::move(line), showCommand(mode), false);
+}
+
+StartResult ProcessStarterWin32::startNotepad(const std::string& filePath) {
+    // Named exactly, as the bot is: a "notepad.exe" in the panel's folder or on the PATH never runs instead.
+    wchar_t windows[MAX_PATH] = {};
+    const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return failure(ERROR_FILE_NOT_FOUND);
+    const std::wstring program = std::wstring(windows, length) + L"\\notepad.exe";
+    return start(program.c_str(), L"\"" + program + L"\" \"" + widen(filePath) + L"\"", SW_SHOWNORMAL, false);
 }
 
 }  // namespace tavrio::win32

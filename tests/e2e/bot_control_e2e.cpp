@@ -77,7 +77,7 @@ TEST_F(BotControl, ExitWhileRunningEndsBotAndPanel) {
     ASSERT_NE(panel.window(), nullptr);
     ASSERT_TRUE(waitFor([&] { return panel.windowVisible(); })) << "the window comes into view after START";
     ASSERT_TRUE(panel.openTrayMenu());
-    ASSERT_TRUE(panel.chooseTrayMenuItem(4));
+    ASSERT_TRUE(panel.chooseTrayMenuItem(Control::exitapp));
     EXPECT_TRUE(panel.waitForExit());
     EXPECT_TRUE(waitFor([&] { return countProcesses(L"bot.exe") == 0; }));
 }

@@ -1,6 +1,7 @@
 // The unattended demo: a tour through the panel's states with the bot simulator, asking the demo script for a
-// screenshot at each one. The script sees a "shot-NAME.request" file in the work folder, saves the picture and
-// deletes the file.
+// screenshot at each one. The script sees a "shot-NAME.request" file in the work folder, saves the picture (cut to
+// the part of the screen the file names, if it names one) and deletes the file.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -11,9 +12,12 @@ namespace {
 
 using namespace e2e;
 
-void shot(const std::string& name) {
+void shot(const std::string& name, const std::string& crop = "") {
     const std::string request = artifacts().workRoot + "\\shot-" + name + ".request";
-    if (FILE* f = std::fopen(request.c_str(), "w")) std::fclose(f);
+    if (FILE* f = std::fopen(request.c_str(), "w")) {
+        std::fputs(crop.c_str(), f);
+        std::fclose(f);
+    }
     waitFor([&] { return GetFileAttributesA(request.c_str()) == INVALID_FILE_ATTRIBUTES; }, std::chrono::seconds(30));
     std::printf("demo: %s\n", name.c_str());
     std::fflush(stdout);
@@ -59,8 +63,25 @@ int main(int argc, char** argv) {
     panel.click(Control::Command1);
     waitFor([&] { return panel.enabled(Control::cmdStart); });
     shot("5-stopped");
-    panel.openTrayMenu();
-    panel.chooseTrayMenuItem(4);
+
+    // The tray menu where a right click beside the icon (the notification area's rightmost) would open it: on the
+    // icon, its tooltip would cover the last item. Cut to the menu and the corner of the taskbar below it.
+    if (HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr)) {
+        RECT bar{};
+        GetWindowRect(taskbar, &bar);
+        SetCursorPos(bar.right - 2 * GetSystemMetrics(SM_CXSMICON) - 4, (bar.top + bar.bottom) / 2);
+    }
+    if (step(panel.openTrayMenu(), "the tray menu")) {
+        RECT menu{};
+        GetWindowRect(panel.trayMenu(), &menu);
+        const int left = std::max(0, static_cast<int>(menu.left) - 24);
+        const int top = std::max(0, static_cast<int>(menu.top) - 24);
+        char crop[64];
+        std::snprintf(crop, sizeof crop, "%dx%d+%d+%d", GetSystemMetrics(SM_CXSCREEN) - left,
+                      GetSystemMetrics(SM_CYSCREEN) - top, left, top);
+        shot("menu-open", crop);
+    }
+    panel.chooseTrayMenuItem(Control::exitapp);
     panel.waitForExit();
     killAll(L"bot.exe");
     return 0;

@@ -2,6 +2,8 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
+#include <iterator>
 #include <thread>
 #include <utility>
 
@@ -187,15 +189,24 @@ void Panel::typeText(Control c, const std::string& text) {
 bool Panel::openTrayMenu() {
     // The icon's callback message is the window's mouse move, with the notification code as x.
     PostMessageW(window(), WM_MOUSEMOVE, 0, WM_RBUTTONDOWN);
-    return waitFor([&] { return topWindowOf(process_.dwProcessId, L"#32768") != nullptr; }, std::chrono::seconds(10));
+    return waitFor([&] { return trayMenu() != nullptr; }, std::chrono::seconds(10));
 }
 
-bool Panel::chooseTrayMenuItem(int position) {
-    HWND menu = topWindowOf(process_.dwProcessId, L"#32768");
-    if (!menu) return false;
-    for (int i = 0; i < position; ++i) postKey(menu, VK_DOWN);
+HWND Panel::trayMenu() { return topWindowOf(process_.dwProcessId, L"#32768"); }
+
+bool Panel::chooseTrayMenuItem(Control item) {
+    // Counted up from the last item: VK_END picks it whatever the pointer has selected, each VK_UP the item above,
+    // the separator skipped. The grey lines above the separator, one of them shown only after an outage, never
+    // shift the count.
+    constexpr Control kBottomUp[] = {Control::exitapp, Control::mnuStop, Control::mnuOpen, Control::mnustart,
+                                     Control::mnuLog};
+    const auto* at = std::find(std::begin(kBottomUp), std::end(kBottomUp), item);
+    HWND menu = trayMenu();
+    if (!menu || at == std::end(kBottomUp)) return false;
+    postKey(menu, VK_END);
+    for (auto ups = at - std::begin(kBottomUp); ups > 0; --ups) postKey(menu, VK_UP);
     postKey(menu, VK_RETURN);
-    return waitFor([&] { return topWindowOf(process_.dwProcessId, L"#32768") == nullptr; }, std::chrono::seconds(10));
+    return waitFor([&] { return trayMenu() == nullptr; }, std::chrono::seconds(10));
 }
 
 // The close button, the window menu and Alt+F4 all reach the window as SC_CLOSE.

@@ -75,10 +75,11 @@ public:
     void click(Control c);
     void typeText(Control c, const std::string& text);
 
-    // Right-button press on the tray icon, as the shell reports it; then the n-th menu item (1 = Start ...
-    // 4 = Exit) chosen with the keyboard.
+    // Right-button press on the tray icon, as the shell reports it; then an item below the menu's separator
+    // (mnuLog, mnustart, mnuOpen, mnuStop, exitapp) chosen with the keyboard. False for any other.
     bool openTrayMenu();
-    bool chooseTrayMenuItem(int position);
+    HWND trayMenu();  // the open menu's window, or null
+    bool chooseTrayMenuItem(Control item);
     void close();  // the user's close
 
     // A message box of the panel's, waited for, read and answered with OK.

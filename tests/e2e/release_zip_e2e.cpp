@@ -30,7 +30,7 @@ TEST(ReleaseZip, UnpackedBesideABotItRunsWithTheExampleSettings) {
     EXPECT_EQ(panel.text(Control::LBCOMP), "YOUR COMPANY");
     EXPECT_EQ(panel.text(Control::Label6), "Version : " TAVRIO_EXPECTED_REVISION);
     ASSERT_TRUE(panel.openTrayMenu());
-    ASSERT_TRUE(panel.chooseTrayMenuItem(4));  // Exit
+    ASSERT_TRUE(panel.chooseTrayMenuItem(Control::exitapp));
     EXPECT_TRUE(panel.waitForExit());
 }
 

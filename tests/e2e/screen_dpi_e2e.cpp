@@ -174,7 +174,7 @@ TEST_F(ScreenDpi, LayoutLabelsQrCodeAndTrayMenuFollowTheDpi) {
 
     // The shell's right press on the icon opens the menu at this DPI too.
     ASSERT_TRUE(panel.openTrayMenu()) << "at " << dpi;
-    EXPECT_TRUE(panel.chooseTrayMenuItem(2));  // Open: the window is already shown
+    EXPECT_TRUE(panel.chooseTrayMenuItem(Control::mnuOpen));  // the window is already shown
 }
 
 }  // namespace

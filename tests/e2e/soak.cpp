@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     }
     report("end", panel);
     panel.openTrayMenu();
-    panel.chooseTrayMenuItem(4);
+    panel.chooseTrayMenuItem(Control::exitapp);
     panel.waitForExit();
 
     std::string log = folder.read("log\\messages.log");

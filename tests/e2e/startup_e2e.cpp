@@ -14,7 +14,7 @@ TEST(Startup, StartsHiddenInTheTrayAndOpenShowsTheLoadedWindow) {
     EXPECT_EQ(countProcesses(L"bot.exe"), 0) << "no auto-start";
 
     ASSERT_TRUE(panel.openTrayMenu());
-    ASSERT_TRUE(panel.chooseTrayMenuItem(2));  // Open
+    ASSERT_TRUE(panel.chooseTrayMenuItem(Control::mnuOpen));
     ASSERT_TRUE(waitFor([&] { return panel.windowVisible(); }));
     // What only the real program shows: the settings read from the folder's real .env, and the revision from
     // its own version resource.
@@ -30,12 +30,12 @@ TEST(Startup, StartsHiddenInTheTrayAndOpenShowsTheLoadedWindow) {
     ASSERT_TRUE(waitFor([&] { return !panel.windowVisible(); }));
     EXPECT_TRUE(panel.running());
     ASSERT_TRUE(panel.openTrayMenu());
-    ASSERT_TRUE(panel.chooseTrayMenuItem(2));
+    ASSERT_TRUE(panel.chooseTrayMenuItem(Control::mnuOpen));
     ASSERT_TRUE(waitFor([&] { return panel.windowVisible(); }));
     EXPECT_EQ(panel.text(Control::LBCOMP), "DEMO SHOP");
 
     ASSERT_TRUE(panel.openTrayMenu());
-    ASSERT_TRUE(panel.chooseTrayMenuItem(4));  // Exit
+    ASSERT_TRUE(panel.chooseTrayMenuItem(Control::exitapp));
     EXPECT_TRUE(panel.waitForExit());
 }
 

@@ -97,7 +97,7 @@ TEST_F(SupportLogRoad, ARealRoadIsWrittenInOrderStampedAndPrivate) {
     panel.click(Control::Command1);
     ASSERT_TRUE(waitFor([&] { return countProcesses(L"bot.exe") == 0 && panel.enabled(Control::cmdStart); }));
     ASSERT_TRUE(panel.openTrayMenu());
-    ASSERT_TRUE(panel.chooseTrayMenuItem(4));
+    ASSERT_TRUE(panel.chooseTrayMenuItem(Control::exitapp));
     ASSERT_TRUE(panel.waitForExit());
     SYSTEMTIME ended;
     GetLocalTime(&ended);

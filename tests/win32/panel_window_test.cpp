@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/window_layout.h"
 #include "test_support.h"
 #include "win32/file_system_win32.h"
 #include "win32/message_boxes_win32.h"
@@ -38,6 +39,7 @@ struct Recorder : ProcessStarter, Clock, MessageBoxes, HttpClient, ShellTray, Sy
         commands.push_back("command " + line);
         return {true, 1, "", nullptr};
     }
+    StartResult startNotepad(const std::string&) override { return {}; }
     void sleepMs(std::uint32_t ms) override { sleeps.push_back(ms); }
     std::uint64_t nowMs() override { return 0; }
     LocalTime localTime() override { return {}; }
@@ -254,6 +256,29 @@ TEST_F(PanelWindowTest, ARightPressOnTheTrayIconOpensTheMenuAndRunsTheChoice) {
     // The shell's callback: WM_MOUSEMOVE with WM_RBUTTONDOWN where x would be.
     SendMessageW(mainWindow(), WM_MOUSEMOVE, 1, WM_RBUTTONDOWN);
     EXPECT_TRUE(IsWindowVisible(mainWindow()));
+}
+
+TEST_F(PanelWindowTest, TheMenuHoldsItsVisibleItemsInOrderAndAGreyLineShowsAnAmpersand) {
+    const HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
+    ControlMirror mirror(GetModuleHandleW(nullptr));
+    ControlSet controls = designLayout();
+    ASSERT_TRUE(mirror.create(parent, controls));
+    const auto line = [&](int i) { return controlOfCommand(static_cast<int>(GetMenuItemID(mirror.menu(), i))); };
+    EXPECT_EQ(GetMenuItemCount(mirror.menu()), 7) << "the outage line hidden";
+    EXPECT_EQ(line(2), ControlId::mnuSeparator);
+    ControlState& outage = controls[indexOf(ControlId::mnuOutage)];
+    outage.text = "R&D";
+    outage.visible = true;
+    mirror.apply(ControlId::mnuOutage, outage);
+    wchar_t text[16] = {};
+    GetMenuStringW(mirror.menu(), 1, text, 16, MF_BYPOSITION);
+    EXPECT_STREQ(text, L"R&&D");
+    EXPECT_TRUE(GetMenuState(mirror.menu(), 1, MF_BYPOSITION) & MF_GRAYED);
+    EXPECT_EQ(line(3), ControlId::mnuSeparator);
+    outage.visible = false;
+    mirror.apply(ControlId::mnuOutage, outage);
+    EXPECT_EQ(line(1), ControlId::mnuLog);
+    DestroyWindow(parent);
 }
 
 bool menuSeen = false;

@@ -348,6 +348,18 @@ TEST_F(ProcessStarterWin32Test, CommandLinesRunTheSystemFoldersProgramAndTheirEn
     EXPECT_FALSE(missing.errorText.empty());
 }
 
+TEST_F(ProcessStarterWin32Test, NotepadIsTheWindowsFolders) {
+    const StartResult notepad = processes.startNotepad(folder.at("support log.txt"));
+    ASSERT_TRUE(notepad.started) << notepad.errorText;
+    wchar_t windows[MAX_PATH] = {}, image[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    const UniqueHandle process = ownHandle(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, notepad.processId));
+    QueryFullProcessImageNameW(process.get(), 0, image, &size);
+    notepad.process->endWithEverythingItStarted();
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    EXPECT_EQ(_wcsicmp(image, (std::wstring(windows) + L"\\notepad.exe").c_str()), 0) << narrow(image);
+}
+
 TEST(SingleInstance, ASecondCopyEndsButACheckThatFailsRunsAsTheFirst) {
     {
         SingleInstance first;
