@@ -16,7 +16,7 @@ protected:
     void SetUp() override {
         FormTest::SetUp();
         platform.localNow = {2026, 12, 7, 2, 13, 0, 0, 120};  // a Monday
-        platform.now = 3 * 3600 * 1000;                     // Windows started three hours ago
+        platform.now = 3 * 3600 * 1000;                       // Windows started three hours ago
     }
     void advance(std::uint64_t ms) {
         platform.now += ms;
@@ -88,8 +88,9 @@ TEST_F(OwnerNews, WhatBeginsAndEndsAnOutageAndWhatIsNone) {
     tickFor(2000);
     EXPECT_EQ(logged("Outage"), std::vector<std::string>{"Outage 02:14 to 02:14, 1 restart, exit code 0xC0000005 "
                                                          "(less than a minute): the bot is ready again"});
-    EXPECT_EQ(menu(), "Bot ready since 02:14 (1 minute) | Last outage: 02:14 to 02:14, 1 restart, exit code "
-                      "0xC0000005");
+    EXPECT_EQ(menu(),
+              "Bot ready since 02:14 (1 minute) | Last outage: 02:14 to 02:14, 1 restart, exit code "
+              "0xC0000005");
 
     // A phone unlinked (ready goes back to waiting), a hang, a failed start: each its cause; STOP ends one too.
     platform.files.erase(FakePlatform::at("\\ws.txt"));
