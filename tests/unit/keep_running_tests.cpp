@@ -234,32 +234,27 @@ TEST_F(KeepingTheBotUp, OnlyAReadyBotThatAnswersNothingForAMinuteThoughAskedAgai
 }
 
 TEST_F(KeepingTheBotUp, TheSystemStaysAwakeWhileTheBotIsKeptOnMainsPowerAndThePanelAsksToBeRestarted) {
-    // `awake` after each step: running, in a pause, on battery, back on mains, STOP, the slow retry, Exit.
     load();
     EXPECT_TRUE(platform.registeredForRestart);
-    EXPECT_FALSE(platform.awake);
-    form->click(ControlId::cmdStart);
-    EXPECT_TRUE(platform.awake);
-    readyThenEnds(3);
-    EXPECT_TRUE(platform.awake) << "in the pause";
-    platform.mainsPower = false;
-    form->powerChanged();
-    EXPECT_FALSE(platform.awake) << "a laptop on battery is left to sleep";
-    platform.mainsPower = true;
-    form->powerChanged();
-    EXPECT_TRUE(platform.awake);
-    form->click(ControlId::Command1);
-    EXPECT_FALSE(platform.awake);
-    form->click(ControlId::cmdStart);
-    EXPECT_TRUE(platform.awake);
-    form->click(ControlId::exitapp);
-    EXPECT_FALSE(platform.awake);
-    // Switched off, or with keep-running off, never.
-    for (const char* key : {"KeepAwake", "KeepRunning"}) {
-        platform.profile.clear();
-        platform.profile[FakePlatform::at("\\conf.ini") + "|tavriobot|" + key] = "0";
-        loadAndStart();
-        EXPECT_FALSE(platform.awake) << key;
+    const std::pair<std::function<void()>, bool> steps[] = {
+        {[] {}, false},
+        {[&] { form->click(ControlId::cmdStart); }, true},
+        {[&] { readyThenEnds(3); }, true},                                    // in the pause
+        {[&] { platform.mainsPower = false, form->powerChanged(); }, false},  // a laptop on battery may sleep
+        {[&] { platform.mainsPower = true, form->powerChanged(); }, true},
+        {[&] { form->click(ControlId::Command1); }, false},
+        {[&] { form->click(ControlId::cmdStart); }, true},
+        {[&] { form->click(ControlId::exitapp); }, false},
+        {[&] { platform.profile[FakePlatform::at("\\conf.ini") + "|tavriobot|KeepAwake"] = "0", loadAndStart(); },
+         false},
+        {[&] {
+             platform.profile = {{FakePlatform::at("\\conf.ini") + "|tavriobot|KeepRunning", "0"}}, loadAndStart();
+         },
+         false},
+    };
+    for (std::size_t step = 0; step < std::size(steps); ++step) {
+        steps[step].first();
+        EXPECT_EQ(platform.awake, steps[step].second) << step;
     }
 }
 
