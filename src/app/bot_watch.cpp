@@ -6,7 +6,6 @@
 #include "app/bot_http.h"
 #include "app/main_window.h"
 #include "app/outages.h"
-#include "text/utf8.h"
 
 namespace tavrio {
 namespace {

@@ -1,7 +1,6 @@
 // What the window writes to the support log: every event once, what the user was shown, and never the key, the
 // message being typed or a whole phone number.
 #include "app/main_window.h"
-#include "text/utf8.h"
 
 namespace tavrio {
 
