@@ -60,10 +60,14 @@ int main(int argc, char** argv) {
         return 1;
     shot("4-counter");
 
-    panel.click(Control::Command1);
-    waitFor([&] { return panel.enabled(Control::cmdStart); });
-    shot("5-stopped");
-
+    // A bot that ends from outside: the panel starts it again, and once it has been ready for a minute the tray
+    // menu tells where it stands and the outage it had.
+    killAll(L"bot.exe");
+    waitFor([&] { return panel.text(Control::lblStatus) != "BOT READY"; }, std::chrono::seconds(10));
+    if (!step(waitFor([&] { return panel.text(Control::lblStatus) == "BOT READY"; }, std::chrono::seconds(60)),
+              "the bot ready again"))
+        return 1;
+    Sleep(62000);
     // The tray menu where a right click beside the icon (the notification area's rightmost) would open it: on the
     // icon, its tooltip would cover the last item. Cut to the menu and the corner of the taskbar below it.
     if (HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr)) {
@@ -81,6 +85,11 @@ int main(int argc, char** argv) {
                       GetSystemMetrics(SM_CYSCREEN) - top, left, top);
         shot("menu-open", crop);
     }
+    panel.chooseTrayMenuItem(Control::mnuStop);
+    waitFor([&] { return panel.enabled(Control::cmdStart); });
+    shot("5-stopped");
+    panel.openTrayMenu();
+
     panel.chooseTrayMenuItem(Control::exitapp);
     panel.waitForExit();
     killAll(L"bot.exe");
