@@ -30,7 +30,7 @@ Form1::StartOutcome Form1::pressStart(Starter by) {
     setVisible(ControlId::Label2, true);
     setVisible(ControlId::Command3, false);
     setStartEnabled(false);
-    tickCount_ = 0;
+    restartTickCount(0);
     return StartOutcome::Launched;
 }
 

@@ -19,7 +19,7 @@ void Form1::pressStop(bool endWhatItStarted) {
     setText(ControlId::Label4, "");
     tray_.picture(0);
     tray_.tooltip("Bot offline");
-    tickCount_ = 1;
+    restartTickCount(1);
     setTimer(0);
 }
 

@@ -59,7 +59,7 @@ void Form1::botStopped(const std::string& what, bool onItsOwn) {
     if (decision.next == Next::SlowRetry) {
         tray_.tooltip("bot.exe keeps stopping: next try at " + nextTry);
         if (!decision.justGaveUp) return note("Keep-running: the try did not last; the next one is at " + nextTry);
-        outages_.gaveUp();
+        outageGoesOn(Outages::Event::GaveUp);
         note("Keep-running gives up: " + std::to_string(KeepRunning::kEndsToGiveUp) +
              " ends within 10 minutes; it tries again every 15 minutes, or at START");
         tray_.balloon(what + ", again and again: it is tried again every 15 minutes (next at " + nextTry +
@@ -81,7 +81,7 @@ void Form1::botLifeTick() {
     armBotLifeTimer();
     if (!startNow) return;
     note(bot_.givenUp() ? "START by keep-running: the try every 15 minutes" : "START by keep-running, after the pause");
-    outages_.restarted();
+    outageGoesOn(Outages::Event::Restarted);
     // Nobody may be there to answer a box: a bot that cannot be started again counts as one more end.
     if (pressStart(Starter::Panel) == StartOutcome::NotLaunched) {
         outageBegins("could not start");

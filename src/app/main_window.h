@@ -170,6 +170,8 @@ private:
     void readTheLastRun();
     // The bot stopped being ready for a cause not the user's.
     void outageBegins(const std::string& cause, std::optional<std::uint32_t> exitCode = std::nullopt);
+    // A restart by the panel, or its give-up, during an outage.
+    void outageGoesOn(Outages::Event event);
     // The user's STOP or Exit.
     void userStopped();
     // Each tick's look: an outage ends after a minute of ready, an alert due goes, a ready bot's hourly line.
@@ -178,6 +180,8 @@ private:
     // The tray menu's grey lines, made as the menu opens.
     void refreshMenuLines();
     void openSupportLog();
+    // START counts the ticks from 0, STOP from 1.
+    void restartTickCount(std::int32_t first);
     void refreshPhoneLineWithTick();
     void refreshMessageCounter();
     std::string path(const char* nameWithBackslash) const;
@@ -227,7 +231,7 @@ private:
     TrayPresence tray_;
 
     std::string companyName_, serverPort_, apiKey_;
-    std::int32_t tickCount_ = 0;
+    std::int32_t tickCount_ = 0;  // status_poller.cpp
     bool tickRunning_ = false;    // a tick that falls due while one is suspended is skipped
     bool windowVisible_ = false;  // as the core last set it
 

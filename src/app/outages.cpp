@@ -36,12 +36,10 @@ void Outages::begin(const LocalTime& now, const std::string& cause, std::optiona
     if (!cause.empty()) current_->cause = cause;
 }
 
-void Outages::restarted() {
-    if (current_) ++current_->restarts;
-}
-
-void Outages::gaveUp() {
-    if (current_) current_->reachedGiveUp = true;
+void Outages::goesOn(Event event) {
+    if (!current_) return;
+    if (event == Event::Restarted) ++current_->restarts;
+    if (event == Event::GaveUp) current_->reachedGiveUp = true;
 }
 
 std::optional<Outage> Outages::seen(bool ready, std::uint64_t nowMs, const LocalTime& now) {

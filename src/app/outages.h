@@ -34,8 +34,8 @@ public:
     // The bot stopped being ready for a cause not the user's. During an outage, only what is known of it grows.
     void begin(const LocalTime& now, const std::string& cause, std::optional<std::uint32_t> exitCode,
                bool someTimeAfter = false);
-    void restarted();
-    void gaveUp();
+    enum class Event { Restarted, GaveUp };
+    void goesOn(Event event);
     bool running() const { return current_.has_value(); }
     // Each look at the bot: an outage ends once the bot has been ready for a minute; it is returned then.
     std::optional<Outage> seen(bool ready, std::uint64_t nowMs, const LocalTime& now);

@@ -60,6 +60,8 @@ void Form1::outageBegins(const std::string& cause, std::optional<std::uint32_t> 
     outages_.begin(s_.clock.localTime(), cause, exitCode);
 }
 
+void Form1::outageGoesOn(Outages::Event event) { outages_.goesOn(event); }
+
 void Form1::userStopped() {
     if (const std::optional<Outage> ended = outages_.userStopped(s_.clock.localTime()))
         note("Outage " + outageText(*ended, s_.clock.localTime()) + ": ended by the user");

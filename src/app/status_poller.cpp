@@ -26,6 +26,8 @@ constexpr const char* kReadyTooltip = "Bot Ready online";
 
 }  // namespace
 
+void Form1::restartTickCount(std::int32_t first) { tickCount_ = first; }
+
 void Form1::timerTick() {
     Operation operation(*this);
     if (ending_) return;

@@ -203,6 +203,12 @@ TEST_F(OwnerNews, TheGapSinceTheLastRunFromTheLogsEnd) {
     logged();
     tickFor(2 * 3600 * 1000);
     EXPECT_EQ(logged("still ready").size(), 2u);
+    // The menu's log item opens it in Notepad, or says that there is none yet.
+    form->click(ControlId::mnuLog);
+    EXPECT_EQ(platform.logMatching("notepad"), std::vector<std::string>{"notepad C:\\panel\\TavrioPanel.log"});
+    platform.files.erase(FakePlatform::at("\\TavrioPanel.log"));
+    form->click(ControlId::mnuLog);
+    EXPECT_EQ(platform.shown.back().first, "There is no support log yet: C:\\panel\\TavrioPanel.log");
 }
 
 }  // namespace
