@@ -56,8 +56,7 @@ bool BotLife::waitForPendingKills() {
 StartResult BotLife::launch(const std::string& botPath, Starter by) {
     StartResult result = processes_.startSupervised(botPath, WindowMode::Hidden);
     startedBy_ = by;
-    attemptAt_ = clock_.nowMs();
-    policy_.launched(attemptAt_);
+    policy_.launched(clock_.nowMs());
     if (result.started) {
         taskId_ = static_cast<std::int32_t>(result.processId);
         bot_ = result.process;
@@ -67,7 +66,8 @@ StartResult BotLife::launch(const std::string& botPath, Starter by) {
 
 std::uint64_t BotLife::ranMs() const {
     const std::uint64_t now = clock_.nowMs();
-    return now >= attemptAt_ ? now - attemptAt_ : 0;
+    const std::uint64_t launchedAt = policy_.launchedAtMs();
+    return now >= launchedAt ? now - launchedAt : 0;
 }
 
 std::optional<std::uint32_t> BotLife::endedOnItsOwn() {
@@ -122,7 +122,6 @@ bool BotLife::recoveredFromGiveUp() {
     if (!policy_.givenUp() || !bot_ || startedBy_ != Starter::Panel || !policy_.ranHealthy(clock_.nowMs()))
         return false;
     policy_.reset();
-    policy_.launched(attemptAt_);
     return true;
 }
 

@@ -110,7 +110,6 @@ private:
     std::uint32_t stops_ = 0;
     std::int32_t taskId_ = 0;  // the process id of the bot last launched
     Starter startedBy_ = Starter::User;
-    std::uint64_t attemptAt_ = 0;
     std::shared_ptr<StartedProcess> bot_;
     std::vector<std::shared_ptr<StartedProcess>> pendingKills_;
     // Bots that were stopped or ended, whose programs end once `endTreesAt_` has come (or at the next stop).

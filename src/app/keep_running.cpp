@@ -37,6 +37,11 @@ KeepRunning::Verdict KeepRunning::endedOnItsOwn(std::uint64_t nowMs) {
     return verdict;
 }
 
-void KeepRunning::reset() { *this = KeepRunning(); }
+void KeepRunning::reset() {
+    KeepRunning fresh;
+    fresh.launchedAt_ = launchedAt_;
+    fresh.everLaunched_ = everLaunched_;
+    *this = fresh;
+}
 
 }  // namespace tavrio

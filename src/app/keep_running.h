@@ -33,13 +33,14 @@ public:
 
     // The bot was started, by the user or again by the panel, or a start was tried and failed (a run of no length).
     void launched(std::uint64_t nowMs);
+    std::uint64_t launchedAtMs() const { return launchedAt_; }
     // The bot ended on its own at `nowMs`. A series ends with a run of kHealthyRunMs or with reset(); the policy
     // gives up once kEndsToGiveUp ends of one series fall within kGiveUpWindowMs, until then.
     Verdict endedOnItsOwn(std::uint64_t nowMs);
     // The bot has run kHealthyRunMs since its last start at `nowMs`.
     bool ranHealthy(std::uint64_t nowMs) const;
     bool givenUp() const { return givenUp_; }
-    // The user started the bot: a new series, and the ends seen before count no more.
+    // A new series (the user's START, a healthy run): the ends seen before count no more; the last launch stays.
     void reset();
 
 private:
