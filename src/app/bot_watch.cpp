@@ -6,22 +6,10 @@
 #include "app/bot_http.h"
 #include "app/main_window.h"
 #include "app/outages.h"
+#include "app/wall_clock.h"
 
 namespace tavrio {
-namespace {
-
-// The local time `afterMs` from `now`, as a clock on the wall shows it.
-std::string wallClockAfter(const LocalTime& now, std::uint64_t afterMs) {
-    const std::uint64_t minutes = (static_cast<std::uint64_t>(now.hour) * 3600 + now.minute * 60 + now.second +
-                                   (now.millisecond + afterMs + 999) / 1000 + 59) /
-                                  60;
-    char text[8];
-    std::snprintf(text, sizeof text, "%02u:%02u", static_cast<unsigned>(minutes / 60 % 24),
-                  static_cast<unsigned>(minutes % 60));
-    return text;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 bool Form1::botEndedOnItsOwn() {
     const std::optional<std::uint32_t> code = bot_.endedOnItsOwn();
@@ -55,7 +43,7 @@ void Form1::botStopped(const std::string& what, bool onItsOwn) {
         tray_.balloon(what);
         return;
     }
-    const std::string nextTry = wallClockAfter(s_.clock.localTime(), decision.pauseMs);
+    const std::string nextTry = clockTextIn(s_.clock.localTime(), decision.pauseMs);
     if (decision.next == Next::SlowRetry) {
         tray_.tooltip("bot.exe keeps stopping: next try at " + nextTry);
         if (!decision.justGaveUp) return note("Keep-running: the try did not last; the next one is at " + nextTry);

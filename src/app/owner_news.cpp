@@ -128,8 +128,7 @@ void Form1::refreshMenuLines() {
     std::string state = "Stopped";
     if (const std::optional<std::uint64_t> due = bot_.startDueAtMs()) {
         const std::uint64_t inMs = *due > nowMs ? *due - nowMs : 0;
-        state = bot_.givenUp() ? "bot.exe keeps stopping: next try at " +
-                                     clockText(secondsBefore(now, -static_cast<std::int64_t>(inMs / 1000 + 1)), now)
+        state = bot_.givenUp() ? "bot.exe keeps stopping: next try at " + clockTextIn(now, inMs)
                                : "Starting bot.exe again in " + std::to_string((inMs + 999) / 1000) + " s";
     } else if (timerInterval_ != 0) {
         switch (bot_.road()) {

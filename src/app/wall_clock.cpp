@@ -70,6 +70,11 @@ std::string clockText(const LocalTime& time, const LocalTime& today) {
     return text;
 }
 
+std::string clockTextIn(const LocalTime& now, std::uint64_t ms) {
+    // Whole seconds, rounded up: never a minute before the moment itself.
+    return clockText(secondsBefore(now, -static_cast<std::int64_t>((ms + 999) / 1000)), now);
+}
+
 std::string durationText(std::int64_t seconds) {
     if (seconds < 60) return "less than a minute";
     const std::int64_t minutes = seconds / 60, hours = minutes / 60, days = hours / 24;

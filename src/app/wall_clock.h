@@ -21,6 +21,8 @@ bool sameDay(const LocalTime& a, const LocalTime& b);
 
 // "08:02", or "Mon 02:13" when `time` falls on another day than `today`.
 std::string clockText(const LocalTime& time, const LocalTime& today);
+// The wall-clock time `ms` from `now`, as clockText shows it: "03:15".
+std::string clockTextIn(const LocalTime& now, std::uint64_t ms);
 // "3 days 4 hours", "2 hours 5 minutes", "7 minutes", "less than a minute".
 std::string durationText(std::int64_t seconds);
 
